@@ -1,0 +1,42 @@
+#include <kivJSON/JSONArray.h>
+
+#include <stdexcept>
+
+JsonArray::JsonArray() = default;
+
+JsonArray::JsonArray(size_t count) : m_values(count) {}
+
+JsonArray::JsonArray(std::vector<JsonValue> values) : m_values(std::move(values)) {}
+
+JsonArray::JsonArray(const JsonArray& other) = default;
+
+size_t JsonArray::Size() const { return m_values.size(); }
+JsonArray::const_iterator JsonArray::Begin() const { return m_values.begin(); }
+JsonArray::const_iterator JsonArray::End() const { return m_values.end(); }
+
+JsonValue& JsonArray::At(size_t index) {
+    if (index >= m_values.size()) {
+        throw std::out_of_range("index out of bounds");
+    }
+    return m_values[index];
+}
+
+const JsonValue& JsonArray::At(size_t index) const {
+    if (index >= m_values.size()) {
+        throw std::out_of_range("index out of bounds");
+    }
+    return m_values[index];
+}
+
+JsonValue& JsonArray::operator[](size_t index) {
+    const size_t needed = index + 1;
+    if (needed > m_values.size()) {
+        // Reserving twice the new length keeps appends by subscript amortized
+        // constant; a failed reserve or resize leaves the array as it was.
+        if (m_values.size() == m_values.capacity()) {
+            m_values.reserve(2 * needed);
+        }
+        m_values.resize(needed);
+    }
+    return m_values[index];
+}

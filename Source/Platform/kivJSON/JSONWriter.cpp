@@ -1,0 +1,293 @@
+// The compact writer: escaping, number text and the Format recursion of the
+// type implementations. Narrow and wide output share every template below.
+#include <kivJSON/JSONPrivateImpl.h>
+
+#include <kivCore/Conversion.h>
+#include <kivCore/TextFunctions.h>
+
+#include <charconv>
+
+namespace _Private {
+namespace {
+
+template <class C>
+constexpr C kHexDigits[] = {'0', '1', '2', '3', '4', '5', '6', '7',
+                            '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+
+// The four lowercase hex digits of a "\u" escape, for the values 0x00 to 0x1F.
+template <class C>
+void AppendControlCharDigits(std::basic_string<C>& target, unsigned value) {
+    const C digits[4] = {C('0'), C('0'), kHexDigits<C>[(value >> 4) & 0xF],
+                         kHexDigits<C>[value & 0xF]};
+    target.append(digits, 4);
+}
+
+void AppendControlChar(std::string& target, char c) {
+    AppendControlCharDigits(target, static_cast<unsigned char>(c));
+}
+
+void AppendControlChar(std::wstring& target, wchar_t c) {
+    AppendControlCharDigits(target, static_cast<unsigned>(c));
+}
+
+template <class C>
+using Unsigned = std::make_unsigned_t<C>;
+
+// The short escape of `c`, or 0 when it is written as "\u00XX".
+template <class C>
+C ShortEscape(Unsigned<C> c) {
+    switch (c) {
+        case 0x08: return C('b');
+        case 0x09: return C('t');
+        case 0x0A: return C('n');
+        case 0x0C: return C('f');
+        case 0x0D: return C('r');
+        case 0x22: return C('"');
+        case 0x5C: return C('\\');
+        default: return C(0);
+    }
+}
+
+template <class C>
+bool NeedsEscape(Unsigned<C> c) {
+    return c < 0x20 || c == 0x22 || c == 0x5C;
+}
+
+// Runs of characters that need no escape are appended in one block.
+template <class C>
+void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C>& source) {
+    const C* run = source.data();
+    const C* const end = run + source.size();
+    for (const C* p = run; p != end; ++p) {
+        const Unsigned<C> c = static_cast<Unsigned<C>>(*p);
+        if (!NeedsEscape<C>(c)) {
+            continue;
+        }
+        target.append(run, static_cast<size_t>(p - run));
+        run = p + 1;
+        target.push_back(C('\\'));
+        if (const C letter = ShortEscape<C>(c)) {
+            target.push_back(letter);
+        } else {
+            target.push_back(C('u'));
+            AppendControlChar(target, *p);
+        }
+    }
+    target.append(run, static_cast<size_t>(end - run));
+}
+
+void FormatString(const std::string& source, std::string& target) {
+    target.push_back('"');
+    AppendEscapedString<char>(target, source);
+    target.push_back('"');
+}
+
+[[maybe_unused]] void FormatString(const std::wstring& source, std::wstring& target) {
+    target.push_back(L'"');
+    AppendEscapedString<wchar_t>(target, source);
+    target.push_back(L'"');
+}
+
+[[maybe_unused]] void FormatString(const std::wstring& source, std::string& target) {
+    target.push_back('"');
+    AppendEscapedString<char>(target, ConvertTo<std::string, std::wstring>(source));
+    target.push_back('"');
+}
+
+void FormatString(const std::string& source, std::wstring& target) {
+    target.push_back(L'"');
+    AppendEscapedString<wchar_t>(target, ConvertTo<std::wstring, std::string>(source));
+    target.push_back(L'"');
+}
+
+// A literal of ASCII characters appended in the target's width.
+template <class C, size_t N>
+void AppendLiteral(std::basic_string<C>& target, const char (&text)[N]) {
+    target.append(text, text + N - 1);
+}
+
+// --- Number text ---------------------------------------------------------------
+
+// The count is widened as a signed value: a failed format's negative count is
+// then larger than any room left, and append throws std::length_error.
+template <class C>
+void AppendFormattedCount(std::basic_string<C>& target, const C* buffer, int count) {
+    target.append(buffer, static_cast<size_t>(static_cast<long>(count)));
+}
+
+void AppendDouble(std::string& target, double value) {
+    char buffer[25];
+    AppendFormattedCount(target, buffer, sprintf_s(buffer, 25, "%.*g", 17, value));
+}
+
+void AppendDouble(std::wstring& target, double value) {
+    wchar_t buffer[25];
+    AppendFormattedCount(target, buffer, swprintf_s(buffer, 25, L"%.*g", 17, value));
+}
+
+// Plain decimal, the text "%ld" / "%lu" give, without a temporary string.
+template <class C, class Integer>
+void AppendInteger(std::basic_string<C>& target, Integer value) {
+    char digits[24];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    target.append(static_cast<const char*>(digits), end);
+}
+
+}  // namespace
+
+// --- Scalars ----------------------------------------------------------------------
+
+void JsonValueTypeImpl::SerializeImpl(std::string& out) const { Format(out); }
+void JsonValueTypeImpl::SerializeImpl(std::wstring& out) const { Format(out); }
+
+std::string JsonValueTypeImpl::ToString() const {
+    std::string text;
+    SerializeImpl(text);
+    return text;
+}
+
+void JsonValueTypeImpl::Format(std::string& out) const { AppendLiteral(out, "null"); }
+void JsonValueTypeImpl::Format(std::wstring& out) const { AppendLiteral(out, "null"); }
+
+void JsonBoolTypeImpl::Format(std::string& out) const {
+    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+}
+void JsonBoolTypeImpl::Format(std::wstring& out) const {
+    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+}
+
+namespace {
+template <class C>
+void FormatNumber(const JsonNumber& number, std::basic_string<C>& out) {
+    switch (number.m_kind) {
+        case JsonNumber::Double:
+            AppendDouble(out, number.AsDouble());
+            break;
+        case JsonNumber::Int64:
+            AppendInteger(out, static_cast<long>(number.m_value));
+            break;
+        default:
+            AppendInteger(out, static_cast<unsigned long>(number.m_value));
+            break;
+    }
+}
+}  // namespace
+
+void JsonNumberTypeImpl::Format(std::string& out) const { FormatNumber(m_number, out); }
+void JsonNumberTypeImpl::Format(std::wstring& out) const { FormatNumber(m_number, out); }
+
+// --- Strings ------------------------------------------------------------------------
+
+size_t JsonStringTypeImpl::GetReservedSize() const { return m_value.size() + 2; }
+
+template <class C>
+void JsonStringTypeImpl::SerializeImplForCharType(std::basic_string<C>& out) const {
+    out.reserve(GetReservedSize());
+    Format(out);
+}
+
+void JsonStringTypeImpl::SerializeImpl(std::string& out) const { SerializeImplForCharType(out); }
+void JsonStringTypeImpl::SerializeImpl(std::wstring& out) const { SerializeImplForCharType(out); }
+
+void JsonStringTypeImpl::Format(std::string& out) const {
+    out.push_back('"');
+    if (m_escapeCharsPresent) {
+        AppendEscapedString<char>(out, m_value);
+    } else {
+        out.append(m_value);
+    }
+    out.push_back('"');
+}
+
+void JsonStringTypeImpl::Format(std::wstring& out) const {
+    out.push_back(L'"');
+    const std::wstring wide = ConvertString_UTF8_to_WSTRING(m_value);
+    if (m_escapeCharsPresent) {
+        AppendEscapedString<wchar_t>(out, wide);
+    } else {
+        out.append(wide);
+    }
+    out.push_back(L'"');
+}
+
+// --- Containers -----------------------------------------------------------------------
+
+namespace {
+// 20 characters per element of a container child, 5 for anything else.
+size_t ChildEstimate(const JsonValue& child) {
+    const size_t size = child.Size();
+    return size != 0 ? 20 * size : 5;
+}
+}  // namespace
+
+size_t JsonArrayTypeImpl::GetReservedSize() const {
+    size_t estimate = 2;
+    for (const JsonValue& element : m_array) {
+        estimate += ChildEstimate(element);
+    }
+    return estimate;
+}
+
+size_t JsonObjectTypeImpl::GetReservedSize() const {
+    size_t estimate = 2;
+    for (const JsonObject::Member& member : m_object) {
+        estimate += member.first.size() + 2;
+        const JsonValue& value = member.second;
+        if (value.Size() == 0 && value.IsString()) {
+            estimate += static_cast<const JsonStringTypeImpl&>(*value.m_impl.Get()).GetReservedSize();
+        } else {
+            estimate += ChildEstimate(value);
+        }
+    }
+    return estimate;
+}
+
+template <class C>
+void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    out.push_back(C('['));
+    bool first = true;
+    for (const JsonValue& element : m_array) {
+        if (!first) out.push_back(C(','));
+        first = false;
+        element.Format(out);
+    }
+    out.push_back(C(']'));
+}
+
+template <class C>
+void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    out.push_back(C('{'));
+    bool first = true;
+    for (const JsonObject::Member& member : m_object) {
+        if (!first) out.push_back(C(','));
+        first = false;
+        FormatString(member.first, out);
+        out.push_back(C(':'));
+        member.second.Format(out);
+    }
+    out.push_back(C('}'));
+}
+
+void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
+    out.reserve(GetReservedSize());
+    Format(out);
+}
+void JsonArrayTypeImpl::SerializeImpl(std::wstring& out) const {
+    out.reserve(GetReservedSize());
+    Format(out);
+}
+void JsonArrayTypeImpl::Format(std::string& out) const { FormatImpl(out); }
+void JsonArrayTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
+
+void JsonObjectTypeImpl::SerializeImpl(std::string& out) const {
+    out.reserve(GetReservedSize());
+    Format(out);
+}
+void JsonObjectTypeImpl::SerializeImpl(std::wstring& out) const {
+    out.reserve(GetReservedSize());
+    Format(out);
+}
+void JsonObjectTypeImpl::Format(std::string& out) const { FormatImpl(out); }
+void JsonObjectTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
+
+}  // namespace _Private

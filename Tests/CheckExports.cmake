@@ -1,0 +1,32 @@
+# Fails when libkivJSON.so exports a symbol outside the public interface.
+# Usage: cmake -DLIBRARY=<path> -P CheckExports.cmake
+execute_process(COMMAND nm -D --defined-only -C ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(public "(JsonValue|JsonNumber|JsonArray|JsonObject|JsonErrorCategory|_Private::Json[A-Za-z]+TypeImpl|JsonParser<(char|wchar_t)>|JsonStringParser<(char|wchar_t)>|JsonStreamParser<(char|wchar_t)>)(::|$| )")
+set(functions "^(JsonValue |JsonValue const& |bool )?(TryGet|TryGetRef|GetIfArray|GetIfObject|_PerformStreamParsing|_PerformNarrowStreamParsing)\\(")
+set(bad "")
+foreach(line IN LISTS lines)
+  if(line STREQUAL "")
+    continue()
+  endif()
+  string(REGEX REPLACE "^[0-9a-f]+ [A-Za-z] " "" name "${line}")
+  string(REGEX REPLACE "^(vtable for |typeinfo for |typeinfo name for |VTT for )" "" bare "${name}")
+  if(bare MATCHES "^${public}" OR name MATCHES "${functions}")
+    continue()
+  endif()
+  # Template code of the standard library instantiated for our types is
+  # emitted as weak symbols; it is not an interface of ours.
+  if(line MATCHES "^[0-9a-f]+ [WVu] " AND name MATCHES "std::")
+    continue()
+  endif()
+  list(APPEND bad "${name}")
+endforeach()
+if(bad)
+  list(JOIN bad "\n  " text)
+  message(FATAL_ERROR "libkivJSON.so exports symbols outside its interface:\n  ${text}")
+endif()
+message(STATUS "exports: only the public interface")

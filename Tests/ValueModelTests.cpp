@@ -1,0 +1,5 @@
+#include <kivJSON/JSONValue.h>
+
+#include <gtest/gtest.h>
+
+TEST(Smoke, NullByDefault) { EXPECT_TRUE(JsonValue().IsNull()); }
