@@ -30,6 +30,7 @@ private:
     template <class C>
     friend class JsonParser;
     friend class _Private::JsonArrayTypeImpl;
+    friend struct _Private::JsonTreeAccess;
 
     std::vector<JsonValue> m_values;
 };

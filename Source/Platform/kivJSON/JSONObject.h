@@ -47,6 +47,7 @@ private:
     template <class C>
     friend class JsonParser;
     friend class _Private::JsonObjectTypeImpl;
+    friend struct _Private::JsonTreeAccess;
 
     std::vector<Member> m_pairs;
 };

@@ -1,16 +1,20 @@
 // Value-model behaviour of the type implementations. Their writers (Format,
 // SerializeImpl, GetReservedSize) are in JSONWriter.cpp.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace _Private {
 
 // --- JsonValueTypeImpl: the answers of a value that is not of the asked type ---
 
-bool JsonValueTypeImpl::HasField(const std::string&) const { return false; }
+bool JsonValueTypeImpl::HasField(const std::string&) const {
+    return false;
+}
 const JsonValue& JsonValueTypeImpl::GetField(const std::string&) const {
     throw std::invalid_argument("not an object");
 }
@@ -20,8 +24,12 @@ const JsonValue& JsonValueTypeImpl::GetElement(size_t) const {
 JsonValue& JsonValueTypeImpl::Index(const std::string&) {
     throw std::invalid_argument("not an object");
 }
-JsonValue& JsonValueTypeImpl::Index(char) { throw std::invalid_argument("not an object"); }
-JsonValue& JsonValueTypeImpl::Index(size_t) { throw std::invalid_argument("not an array"); }
+JsonValue& JsonValueTypeImpl::Index(char) {
+    throw std::invalid_argument("not an object");
+}
+JsonValue& JsonValueTypeImpl::Index(size_t) {
+    throw std::invalid_argument("not an array");
+}
 const JsonValue& JsonValueTypeImpl::Index(const std::string&) const {
     throw std::invalid_argument("not an object");
 }
@@ -31,23 +39,45 @@ const JsonValue& JsonValueTypeImpl::Index(char) const {
 const JsonValue& JsonValueTypeImpl::Index(size_t) const {
     throw std::invalid_argument("not an array");
 }
-JsonType JsonValueTypeImpl::Type() const { return JsonType::Null; }
-bool JsonValueTypeImpl::IsInteger() const { throw std::invalid_argument("not a number"); }
-bool JsonValueTypeImpl::IsDouble() const { throw std::invalid_argument("not a number"); }
-JsonNumber JsonValueTypeImpl::AsNumber() const { throw std::invalid_argument("not a number"); }
-double JsonValueTypeImpl::AsDouble() const { throw std::invalid_argument("not a number"); }
-int JsonValueTypeImpl::AsInteger() const { throw std::invalid_argument("not a number"); }
-bool JsonValueTypeImpl::AsBool() const { throw std::invalid_argument("not a boolean"); }
-JsonArray& JsonValueTypeImpl::AsArray() { throw std::invalid_argument("not an array"); }
+JsonType JsonValueTypeImpl::Type() const {
+    return JsonType::Null;
+}
+bool JsonValueTypeImpl::IsInteger() const {
+    throw std::invalid_argument("not a number");
+}
+bool JsonValueTypeImpl::IsDouble() const {
+    throw std::invalid_argument("not a number");
+}
+JsonNumber JsonValueTypeImpl::AsNumber() const {
+    throw std::invalid_argument("not a number");
+}
+double JsonValueTypeImpl::AsDouble() const {
+    throw std::invalid_argument("not a number");
+}
+int JsonValueTypeImpl::AsInteger() const {
+    throw std::invalid_argument("not a number");
+}
+bool JsonValueTypeImpl::AsBool() const {
+    throw std::invalid_argument("not a boolean");
+}
+JsonArray& JsonValueTypeImpl::AsArray() {
+    throw std::invalid_argument("not an array");
+}
 const JsonArray& JsonValueTypeImpl::AsArray() const {
     throw std::invalid_argument("not an array");
 }
-JsonObject& JsonValueTypeImpl::AsObject() { throw std::invalid_argument("not an object"); }
+JsonObject& JsonValueTypeImpl::AsObject() {
+    throw std::invalid_argument("not an object");
+}
 const JsonObject& JsonValueTypeImpl::AsObject() const {
     throw std::invalid_argument("not an object");
 }
-std::string JsonValueTypeImpl::AsString() const { throw std::invalid_argument("not a string"); }
-size_t JsonValueTypeImpl::Size() const { return 0; }
+std::string JsonValueTypeImpl::AsString() const {
+    throw std::invalid_argument("not a string");
+}
+size_t JsonValueTypeImpl::Size() const {
+    return 0;
+}
 JsonValueTypeImpl::~JsonValueTypeImpl() = default;
 
 // --- Null -------------------------------------------------------------------
@@ -55,7 +85,9 @@ JsonValueTypeImpl::~JsonValueTypeImpl() = default;
 UniquePtr<JsonValueTypeImpl> JsonNullTypeImpl::CopyValue() const {
     return JsonMakeUnique<JsonNullTypeImpl>();
 }
-JsonType JsonNullTypeImpl::Type() const { return JsonType::Null; }
+JsonType JsonNullTypeImpl::Type() const {
+    return JsonType::Null;
+}
 JsonNullTypeImpl::~JsonNullTypeImpl() = default;
 
 // --- Bool ---------------------------------------------------------------------
@@ -64,8 +96,12 @@ JsonBoolTypeImpl::JsonBoolTypeImpl(bool value) : m_value(value) {}
 UniquePtr<JsonValueTypeImpl> JsonBoolTypeImpl::CopyValue() const {
     return JsonMakeUnique<JsonBoolTypeImpl>(m_value);
 }
-JsonType JsonBoolTypeImpl::Type() const { return JsonType::Bool; }
-bool JsonBoolTypeImpl::AsBool() const { return m_value; }
+JsonType JsonBoolTypeImpl::Type() const {
+    return JsonType::Bool;
+}
+bool JsonBoolTypeImpl::AsBool() const {
+    return m_value;
+}
 JsonBoolTypeImpl::~JsonBoolTypeImpl() = default;
 
 // --- Number ---------------------------------------------------------------------
@@ -80,12 +116,24 @@ JsonNumberTypeImpl::JsonNumberTypeImpl(const JsonNumberTypeImpl& other) = defaul
 UniquePtr<JsonValueTypeImpl> JsonNumberTypeImpl::CopyValue() const {
     return JsonMakeUnique<JsonNumberTypeImpl>(*this);
 }
-JsonType JsonNumberTypeImpl::Type() const { return JsonType::Number; }
-bool JsonNumberTypeImpl::IsInteger() const { return m_number.IsIntegral(); }
-bool JsonNumberTypeImpl::IsDouble() const { return m_number.m_kind == JsonNumber::Double; }
-JsonNumber JsonNumberTypeImpl::AsNumber() const { return m_number; }
-double JsonNumberTypeImpl::AsDouble() const { return m_number.AsDouble(); }
-int JsonNumberTypeImpl::AsInteger() const { return m_number.AsInt32(); }
+JsonType JsonNumberTypeImpl::Type() const {
+    return JsonType::Number;
+}
+bool JsonNumberTypeImpl::IsInteger() const {
+    return m_number.IsIntegral();
+}
+bool JsonNumberTypeImpl::IsDouble() const {
+    return m_number.m_kind == JsonNumber::Double;
+}
+JsonNumber JsonNumberTypeImpl::AsNumber() const {
+    return m_number;
+}
+double JsonNumberTypeImpl::AsDouble() const {
+    return m_number.AsDouble();
+}
+int JsonNumberTypeImpl::AsInteger() const {
+    return m_number.AsInt32();
+}
 JsonNumberTypeImpl::~JsonNumberTypeImpl() = default;
 
 // --- String -----------------------------------------------------------------------
@@ -137,41 +185,46 @@ void JsonStringTypeImpl::CopyFrom(const JsonStringTypeImpl& other) {
 UniquePtr<JsonValueTypeImpl> JsonStringTypeImpl::CopyValue() const {
     return JsonMakeUnique<JsonStringTypeImpl>(*this);
 }
-JsonType JsonStringTypeImpl::Type() const { return JsonType::String; }
-std::string JsonStringTypeImpl::AsString() const { return m_value; }
+JsonType JsonStringTypeImpl::Type() const {
+    return JsonType::String;
+}
+std::string JsonStringTypeImpl::AsString() const {
+    return m_value;
+}
 JsonStringTypeImpl::~JsonStringTypeImpl() = default;
 
 // --- Array ---------------------------------------------------------------------------
 
 JsonArrayTypeImpl::JsonArrayTypeImpl() = default;
 JsonArrayTypeImpl::JsonArrayTypeImpl(size_t count) : m_array(count) {}
-JsonArrayTypeImpl::JsonArrayTypeImpl(std::vector<JsonValue> values)
-    : m_array(std::move(values)) {}
+JsonArrayTypeImpl::JsonArrayTypeImpl(std::vector<JsonValue> values) : m_array(std::move(values)) {}
 JsonArrayTypeImpl::JsonArrayTypeImpl(const JsonArrayTypeImpl& other) = default;
 
 bool JsonArrayTypeImpl::IsEqual(const JsonArrayTypeImpl* other) const {
-    const std::vector<JsonValue>& mine = m_array.m_values;
-    const std::vector<JsonValue>& theirs = other->m_array.m_values;
-    if (mine.size() != theirs.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < mine.size(); ++i) {
-        if (mine[i] != theirs[i]) {
-            return false;
-        }
-    }
-    return true;
+    return JsonTreeAccess::EqualTrees(*this, *other);
 }
 
 UniquePtr<JsonValueTypeImpl> JsonArrayTypeImpl::CopyValue() const {
-    return JsonMakeUnique<JsonArrayTypeImpl>(*this);
+    return JsonTreeAccess::CopyTree(*this);
 }
-JsonValue& JsonArrayTypeImpl::Index(size_t index) { return m_array[index]; }
-JsonType JsonArrayTypeImpl::Type() const { return JsonType::Array; }
-JsonArray& JsonArrayTypeImpl::AsArray() { return m_array; }
-const JsonArray& JsonArrayTypeImpl::AsArray() const { return m_array; }
-size_t JsonArrayTypeImpl::Size() const { return m_array.Size(); }
-JsonArrayTypeImpl::~JsonArrayTypeImpl() = default;
+JsonValue& JsonArrayTypeImpl::Index(size_t index) {
+    return m_array[index];
+}
+JsonType JsonArrayTypeImpl::Type() const {
+    return JsonType::Array;
+}
+JsonArray& JsonArrayTypeImpl::AsArray() {
+    return m_array;
+}
+const JsonArray& JsonArrayTypeImpl::AsArray() const {
+    return m_array;
+}
+size_t JsonArrayTypeImpl::Size() const {
+    return m_array.Size();
+}
+JsonArrayTypeImpl::~JsonArrayTypeImpl() {
+    JsonTreeAccess::ReleaseChildren(m_array.m_values);
+}
 
 // --- Object -----------------------------------------------------------------------------
 
@@ -181,31 +234,178 @@ JsonObjectTypeImpl::JsonObjectTypeImpl(std::vector<std::pair<std::string, JsonVa
 JsonObjectTypeImpl::JsonObjectTypeImpl(const JsonObjectTypeImpl& other) = default;
 
 bool JsonObjectTypeImpl::IsEqual(const JsonObjectTypeImpl* other) const {
-    const std::vector<JsonObject::Member>& mine = m_object.m_pairs;
-    const std::vector<JsonObject::Member>& theirs = other->m_object.m_pairs;
-    if (mine.size() != theirs.size()) {
-        return false;
+    return JsonTreeAccess::EqualTrees(*this, *other);
+}
+
+UniquePtr<JsonValueTypeImpl> JsonObjectTypeImpl::CopyValue() const {
+    return JsonTreeAccess::CopyTree(*this);
+}
+bool JsonObjectTypeImpl::HasField(const std::string& key) const {
+    return m_object.Find(key) != m_object.End();
+}
+JsonValue& JsonObjectTypeImpl::Index(const std::string& key) {
+    return m_object[key];
+}
+JsonValue& JsonObjectTypeImpl::Index(char key) {
+    return m_object[key];
+}
+JsonType JsonObjectTypeImpl::Type() const {
+    return JsonType::Object;
+}
+JsonObject& JsonObjectTypeImpl::AsObject() {
+    return m_object;
+}
+const JsonObject& JsonObjectTypeImpl::AsObject() const {
+    return m_object;
+}
+size_t JsonObjectTypeImpl::Size() const {
+    return m_object.Size();
+}
+JsonObjectTypeImpl::~JsonObjectTypeImpl() {
+    JsonTreeAccess::ReleaseChildren(m_object.m_pairs);
+}
+
+// --- Tree walks with an explicit stack ---------------------------------------------
+
+UniquePtr<JsonValueTypeImpl> JsonTreeAccess::EmptyLike(const JsonValueTypeImpl& container) {
+    if (container.Type() == JsonType::Array) {
+        return JsonMakeUnique<JsonArrayTypeImpl>();
     }
-    for (size_t i = 0; i < mine.size(); ++i) {
-        if (mine[i].first != theirs[i].first || mine[i].second != theirs[i].second) {
+    return JsonMakeUnique<JsonObjectTypeImpl>();
+}
+
+UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& root) {
+    struct Pending {
+        const JsonValueTypeImpl* source;
+        JsonValueTypeImpl* copy;  // empty so far, owned by its parent in the copy
+    };
+    UniquePtr<JsonValueTypeImpl> result = EmptyLike(root);
+    std::vector<Pending> pending{{&root, result.Get()}};
+
+    // Scalars and empty containers are copied on the spot; nested containers are
+    // created empty, attached, and filled when their turn comes.
+    auto copyChild = [&pending](const JsonValue& child) {
+        if (!IsNestedContainer(child)) {
+            return JsonValue(child);
+        }
+        JsonValue copy(EmptyLike(*Impl(child)));
+        pending.push_back({Impl(child), Impl(copy)});
+        return copy;
+    };
+
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        if (next.source->Type() == JsonType::Array) {
+            const std::vector<JsonValue>& source = Elements(*next.source);
+            std::vector<JsonValue>& copy = Elements(*next.copy);
+            copy.reserve(source.size());
+            for (const JsonValue& element : source) {
+                copy.push_back(copyChild(element));
+            }
+        } else {
+            const std::vector<JsonObject::Member>& source = Members(*next.source);
+            std::vector<JsonObject::Member>& copy = Members(*next.copy);
+            copy.reserve(source.size());
+            for (const JsonObject::Member& member : source) {
+                copy.emplace_back(member.first, copyChild(member.second));
+            }
+        }
+    }
+    return result;
+}
+
+bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right) {
+    std::vector<std::pair<const JsonValueTypeImpl*, const JsonValueTypeImpl*>> pending{
+        {&left, &right}};
+
+    // Scalars and empty containers are compared on the spot, nested containers later.
+    auto childrenEqual = [&pending](const JsonValue& a, const JsonValue& b) {
+        if (IsNestedContainer(a) && Impl(a) != Impl(b) && a.Type() == b.Type()) {
+            pending.emplace_back(Impl(a), Impl(b));
+            return true;
+        }
+        return a == b;
+    };
+
+    while (!pending.empty()) {
+        const auto [a, b] = pending.back();
+        pending.pop_back();
+        if (a->Size() != b->Size()) {
             return false;
+        }
+        if (a->Type() == JsonType::Array) {
+            const std::vector<JsonValue>& as = Elements(*a);
+            const std::vector<JsonValue>& bs = Elements(*b);
+            for (size_t i = 0; i < as.size(); ++i) {
+                if (!childrenEqual(as[i], bs[i])) {
+                    return false;
+                }
+            }
+        } else {
+            const std::vector<JsonObject::Member>& as = Members(*a);
+            const std::vector<JsonObject::Member>& bs = Members(*b);
+            for (size_t i = 0; i < as.size(); ++i) {
+                if (as[i].first != bs[i].first || !childrenEqual(as[i].second, bs[i].second)) {
+                    return false;
+                }
+            }
         }
     }
     return true;
 }
 
-UniquePtr<JsonValueTypeImpl> JsonObjectTypeImpl::CopyValue() const {
-    return JsonMakeUnique<JsonObjectTypeImpl>(*this);
+namespace {
+
+// Destruction recurses normally (and allocates nothing) down to this depth;
+// below it, nested containers are emptied through a worklist.
+constexpr unsigned kRecursiveTeardownDepth = 256;
+thread_local unsigned t_teardownDepth = 0;
+
+JsonValue& ChildValue(JsonValue& element) {
+    return element;
 }
-bool JsonObjectTypeImpl::HasField(const std::string& key) const {
-    return m_object.Find(key) != m_object.End();
+JsonValue& ChildValue(JsonObject::Member& member) {
+    return member.second;
 }
-JsonValue& JsonObjectTypeImpl::Index(const std::string& key) { return m_object[key]; }
-JsonValue& JsonObjectTypeImpl::Index(char key) { return m_object[key]; }
-JsonType JsonObjectTypeImpl::Type() const { return JsonType::Object; }
-JsonObject& JsonObjectTypeImpl::AsObject() { return m_object; }
-const JsonObject& JsonObjectTypeImpl::AsObject() const { return m_object; }
-size_t JsonObjectTypeImpl::Size() const { return m_object.Size(); }
-JsonObjectTypeImpl::~JsonObjectTypeImpl() = default;
+
+// Moves the nested containers among `children` to `pending`. If the worklist
+// cannot grow, a child simply stays and is destroyed by recursion.
+template <class Children>
+void DetachNestedContainers(Children& children, std::vector<JsonValue>& pending) noexcept {
+    for (auto& child : children) {
+        JsonValue& value = ChildValue(child);
+        if (JsonTreeAccess::Impl(value) != nullptr && JsonTreeAccess::IsNestedContainer(value)) {
+            try {
+                pending.push_back(std::move(value));
+            } catch (...) {
+            }
+        }
+    }
+}
+
+}  // namespace
+
+template <class Children>
+void JsonTreeAccess::ReleaseChildren(Children& children) {
+    if (t_teardownDepth < kRecursiveTeardownDepth) {
+        ++t_teardownDepth;
+        children.clear();
+        --t_teardownDepth;
+        return;
+    }
+    std::vector<JsonValue> pending;
+    DetachNestedContainers(children, pending);
+    children.clear();
+    while (!pending.empty()) {
+        JsonValue next = std::move(pending.back());
+        pending.pop_back();
+        if (next.Type() == JsonType::Array) {
+            DetachNestedContainers(Elements(*Impl(next)), pending);
+        } else {
+            DetachNestedContainers(Members(*Impl(next)), pending);
+        }
+    }  // `next` is destroyed here, its nested containers already detached
+}
 
 }  // namespace _Private

@@ -28,4 +28,5 @@ class JsonNumberTypeImpl;
 class JsonStringTypeImpl;
 class JsonArrayTypeImpl;
 class JsonObjectTypeImpl;
+struct JsonTreeAccess;  // internal: the non-recursive tree walks
 }  // namespace _Private

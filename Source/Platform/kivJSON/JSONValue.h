@@ -130,8 +130,7 @@ public:
     static JsonValue Parse(std::wistream& in, std::error_code& ec);
 
 private:
-    // The writer's size estimate reads a string child's length without a copy.
-    friend class _Private::JsonObjectTypeImpl;
+    friend struct _Private::JsonTreeAccess;
 
     UniquePtr<_Private::JsonValueTypeImpl> m_impl;
 };

@@ -1,0 +1,41 @@
+// Internal to the library: direct access to handles and containers for the walks
+// that copy, compare, write and destroy trees with an explicit stack.
+//
+// Trees built through the value model may be nested far deeper than the call
+// stack allows (the parser stops at 128 levels, callers do not), so none of
+// these operations recurse once per level.
+#pragma once
+
+#include <kivJSON/JSONPrivateImpl.h>
+
+#include <vector>
+
+namespace _Private {
+
+struct JsonTreeAccess {
+    static JsonValueTypeImpl* Impl(const JsonValue& value) { return value.m_impl.Get(); }
+
+    static std::vector<JsonValue>& Elements(const JsonValueTypeImpl& array) {
+        return const_cast<JsonArray&>(array.AsArray()).m_values;
+    }
+    static std::vector<JsonObject::Member>& Members(const JsonValueTypeImpl& object) {
+        return const_cast<JsonObject&>(object.AsObject()).m_pairs;
+    }
+
+    // An array or object with at least one child: the only values a walk must descend into.
+    static bool IsNestedContainer(const JsonValue& value) {
+        const JsonType type = value.Type();
+        return (type == JsonType::Array || type == JsonType::Object) && value.Size() != 0;
+    }
+
+    // A new empty array or object, of the type of `container`.
+    static UniquePtr<JsonValueTypeImpl> EmptyLike(const JsonValueTypeImpl& container);
+
+    static UniquePtr<JsonValueTypeImpl> CopyTree(const JsonValueTypeImpl& root);
+    static bool EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right);
+    // Empties `children` without recursing once per level of the subtrees.
+    template <class Children>
+    static void ReleaseChildren(Children& children);
+};
+
+}  // namespace _Private
