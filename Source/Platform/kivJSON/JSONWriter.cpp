@@ -1,6 +1,7 @@
 // The compact writer: escaping, number text and the Format recursion of the
 // type implementations. Narrow and wide output share every template below.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
@@ -14,11 +15,11 @@ template <class C>
 constexpr C kHexDigits[] = {'0', '1', '2', '3', '4', '5', '6', '7',
                             '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
 
-// The four lowercase hex digits of a "\u" escape, for the values 0x00 to 0x1F.
+// The four lowercase hex digits of a "\u" escape (the escaper passes 0x00 to 0x1F).
 template <class C>
 void AppendControlCharDigits(std::basic_string<C>& target, unsigned value) {
-    const C digits[4] = {C('0'), C('0'), kHexDigits<C>[(value >> 4) & 0xF],
-                         kHexDigits<C>[value & 0xF]};
+    const C digits[4] = {kHexDigits<C>[(value >> 12) & 0xF], kHexDigits<C>[(value >> 8) & 0xF],
+                         kHexDigits<C>[(value >> 4) & 0xF], kHexDigits<C>[value & 0xF]};
     target.append(digits, 4);
 }
 
@@ -234,7 +235,8 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
         estimate += member.first.size() + 2;
         const JsonValue& value = member.second;
         if (value.Size() == 0 && value.IsString()) {
-            estimate += static_cast<const JsonStringTypeImpl&>(*value.m_impl.Get()).GetReservedSize();
+            estimate +=
+                static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value)).GetReservedSize();
         } else {
             estimate += ChildEstimate(value);
         }
@@ -242,30 +244,72 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     return estimate;
 }
 
+namespace {
+
+// The writer's recursion, as a loop: containers nested inside the one being
+// written are opened on an explicit stack instead of the call stack, so a tree
+// built by hand may be nested as deeply as memory allows.
+template <class C>
+void WriteContainer(const JsonValueTypeImpl& root, std::basic_string<C>& out) {
+    struct OpenContainer {
+        bool isArray;
+        const JsonValue* elements;          // of an array
+        const JsonObject::Member* members;  // of an object
+        size_t count;
+        size_t next;
+    };
+    std::vector<OpenContainer> open;
+    auto enter = [&open, &out](const JsonValueTypeImpl& container) {
+        if (container.Type() == JsonType::Array) {
+            const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
+            out.push_back(C('['));
+            open.push_back({true, elements.data(), nullptr, elements.size(), 0});
+        } else {
+            const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
+            out.push_back(C('{'));
+            open.push_back({false, nullptr, members.data(), members.size(), 0});
+        }
+    };
+
+    enter(root);
+    while (!open.empty()) {
+        OpenContainer& top = open.back();
+        if (top.next == top.count) {
+            out.push_back(top.isArray ? C(']') : C('}'));
+            open.pop_back();
+            continue;
+        }
+        if (top.next != 0) {
+            out.push_back(C(','));
+        }
+        const JsonValue* child;
+        if (top.isArray) {
+            child = &top.elements[top.next];
+        } else {
+            const JsonObject::Member& member = top.members[top.next];
+            FormatString(member.first, out);
+            out.push_back(C(':'));
+            child = &member.second;
+        }
+        ++top.next;
+        if (JsonTreeAccess::IsNestedContainer(*child)) {
+            enter(*JsonTreeAccess::Impl(*child));  // `top` is not used after this
+        } else {
+            child->Format(out);
+        }
+    }
+}
+
+}  // namespace
+
 template <class C>
 void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    out.push_back(C('['));
-    bool first = true;
-    for (const JsonValue& element : m_array) {
-        if (!first) out.push_back(C(','));
-        first = false;
-        element.Format(out);
-    }
-    out.push_back(C(']'));
+    WriteContainer(*this, out);
 }
 
 template <class C>
 void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    out.push_back(C('{'));
-    bool first = true;
-    for (const JsonObject::Member& member : m_object) {
-        if (!first) out.push_back(C(','));
-        first = false;
-        FormatString(member.first, out);
-        out.push_back(C(':'));
-        member.second.Format(out);
-    }
-    out.push_back(C('}'));
+    WriteContainer(*this, out);
 }
 
 void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
