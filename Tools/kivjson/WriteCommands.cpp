@@ -1,0 +1,85 @@
+// kivjson minify and kivjson pretty: write a document back as text.
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Diagnostics.h"
+#include "PrettyPrinter.h"
+
+#include <charconv>
+
+namespace {
+
+const char kMinifyUsage[] =
+    "Usage: kivjson minify [FILE|-]\n"
+    "\n"
+    "Writes the document as compact JSON (no whitespace) and a newline.\n";
+
+const char kPrettyUsage[] =
+    "Usage: kivjson pretty [--indent N] [FILE|-]\n"
+    "\n"
+    "Writes the document with N spaces per level (default 2, at most 16), one\n"
+    "value per line, members in document order.\n"
+    "\n"
+    "  --indent N  spaces per nesting level\n";
+
+// One input operand at most; none means standard input.
+std::optional<int> SingleInput(const char* command, const CommandLine& line, std::string& path) {
+    if (line.operands.size() > 1) {
+        return UsageError(command, "expects one FILE at most");
+    }
+    path = line.operands.empty() ? "-" : line.operands[0];
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunMinify(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::string path;
+    if (auto stop = ParseCommandLine("minify", kMinifyUsage, args, {}, line)) {
+        return *stop;
+    }
+    if (auto stop = SingleInput("minify", line, path)) {
+        return *stop;
+    }
+    InputDocument doc;
+    JsonValue value;
+    if (auto stop = LoadDocument(path, doc, value)) {
+        return *stop;
+    }
+    doc.text.clear();
+    doc.text.shrink_to_fit();
+    std::string out = value.Serialize();
+    out += '\n';
+    return WriteOutput(out) ? kExitOk : kExitUsage;
+}
+
+int RunPretty(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::string path;
+    if (auto stop = ParseCommandLine("pretty", kPrettyUsage, args, {{"--indent", true}}, line)) {
+        return *stop;
+    }
+    if (auto stop = SingleInput("pretty", line, path)) {
+        return *stop;
+    }
+    size_t indent = 2;
+    if (line.values.count("--indent") != 0) {
+        const std::string& text = line.values["--indent"];
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), indent);
+        if (result.ec != std::errc() || result.ptr != text.data() + text.size() || indent > 16) {
+            return UsageError("pretty",
+                              "--indent expects a number from 0 to 16, not '" + text + "'");
+        }
+    }
+    InputDocument doc;
+    JsonValue value;
+    if (auto stop = LoadDocument(path, doc, value)) {
+        return *stop;
+    }
+    doc.text.clear();
+    doc.text.shrink_to_fit();
+    std::string out;
+    AppendPretty(value, indent, out);
+    out += '\n';
+    return WriteOutput(out) ? kExitOk : kExitUsage;
+}

@@ -1,0 +1,76 @@
+// kivjson: check, reformat, query and measure JSON documents with kivJSON.
+#include "CommandLine.h"
+#include "Commands.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>&);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"check", RunCheck, "validate documents; report errors as FILE:LINE:COLUMN"},
+    {"minify", RunMinify, "write a document as compact JSON"},
+    {"pretty", RunPretty, "write a document indented, one value per line"},
+    {"get", RunGet, "print the value at a JSON Pointer (RFC 6901)"},
+    {"stats", RunStats, "count values by type and time parsing and writing"},
+};
+
+void PrintHelp(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: kivjson COMMAND [OPTIONS] [FILE|-]...\n"
+                 "\n"
+                 "Commands:\n");
+    for (const Command& command : kCommands) {
+        std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
+    }
+    std::fprintf(
+        out,
+        "\n"
+        "FILE '-' or no FILE reads standard input. 'kivjson COMMAND --help' shows\n"
+        "the options of a command.\n"
+        "Exit status: 0 success, 1 invalid document or absent path, 2 usage or I/O error.\n");
+}
+
+int Dispatch(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        PrintHelp(stderr);
+        return kExitUsage;
+    }
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h" || first == "help") {
+        PrintHelp(stdout);
+        return kExitOk;
+    }
+    if (first == "--version") {
+        std::printf("kivjson %s\n", ToolVersion());
+        return kExitOk;
+    }
+    for (const Command& command : kCommands) {
+        if (first == command.name) {
+            return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        }
+    }
+    return UsageError("", "unknown command '" + first + "'");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fputs("kivjson: out of memory\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kivjson: %s\n", e.what());
+    }
+    return kExitUsage;
+}
