@@ -1,21 +1,827 @@
+// The JSON parser: character sources, tokenizer, scanners and grammar. Written
+// once over the character type and instantiated for char and wchar_t at the end.
 #include <kivJSON/JSONParser.h>
+#include <kivJSON/JSONPrivateImpl.h>
 
-#include <stdexcept>
+#include <kivCore/Conversion.h>
+#include <kivCore/TextFunctions.h>
 
-// Placeholder until the parser lands.
-JsonValue JsonValue::Parse(const std::string&) { throw std::logic_error("parser not built"); }
-JsonValue JsonValue::Parse(const std::string&, std::error_code&) {
-    throw std::logic_error("parser not built");
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <cwctype>
+#include <streambuf>
+#include <type_traits>
+
+namespace {
+
+constexpr size_t kMaxNestingDepth = 128;
+
+// Hex digit values for "\u" escapes; -1 marks a non-digit.
+constexpr signed char s_hexValEscapeLUT[128] = {
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  -1, -1, -1, -1, -1, -1,  // 0-9
+    -1, 10, 11, 12, 13, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // A-F
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+    -1, 10, 11, 12, 13, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // a-f
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
+};
+
+// The C library decides, so the locale's whitespace separates tokens too.
+bool IsWhitespace(int c) {
+    return std::isspace(c) != 0;
 }
-JsonValue JsonValue::Parse(const std::wstring&) { throw std::logic_error("parser not built"); }
-JsonValue JsonValue::Parse(const std::wstring&, std::error_code&) {
-    throw std::logic_error("parser not built");
+bool IsWhitespace(unsigned int c) {
+    return std::iswspace(c) != 0;
 }
-JsonValue JsonValue::Parse(std::istream&) { throw std::logic_error("parser not built"); }
-JsonValue JsonValue::Parse(std::istream&, std::error_code&) {
-    throw std::logic_error("parser not built");
+
+// Only ASCII digits count, in either width.
+template <class V>
+bool IsParserDigit(V c) {
+    return c >= '0' && c <= '9';
 }
-JsonValue JsonValue::Parse(std::wistream&) { throw std::logic_error("parser not built"); }
-JsonValue JsonValue::Parse(std::wistream&, std::error_code&) {
-    throw std::logic_error("parser not built");
+
+template <class C>
+void RecordParseError(typename JsonParser<C>::Token& token, JsonErrorCode code) {
+    if (!token.error) {
+        token.error = std::error_code(code, JsonErrorCategory::s_item);
+    }
+}
+
+UniquePtr<_Private::JsonValueTypeImpl> ParserNull() {
+    return _Private::JsonMakeUnique<_Private::JsonNullTypeImpl>();
+}
+
+// --- "\u" escapes ------------------------------------------------------------------------
+
+// Reads four hex digits into `unit`; false at the first character that is not one.
+template <class C>
+bool ReadHexUnit(JsonParser<C>& parser, char16_t& unit) {
+    unsigned value = 0;
+    for (int i = 0; i < 4; ++i) {
+        using Unit = std::make_unsigned_t<typename JsonParser<C>::CharValue>;
+        const Unit c = static_cast<Unit>(parser.NextCharacter());  // m_eof turns huge
+        if (c > 127 || s_hexValEscapeLUT[c] < 0) {
+            return false;
+        }
+        value = (value << 4) | static_cast<unsigned>(s_hexValEscapeLUT[c]);
+    }
+    unit = static_cast<char16_t>(value);
+    return true;
+}
+
+// Narrow text: the core library encodes UTF-16 as UTF-8 (a surrogate without
+// its partner becomes U+FFFD there). ASCII needs no conversion.
+void ConvertAppendUnicodeUnit(JsonParser<char>::Token& token, char16_t unit) {
+    if (unit < 0x80) {
+        token.text.push_back(static_cast<char>(unit));
+        return;
+    }
+    token.text += ConvertString_UTF16_to_UTF8(std::u16string(1, unit));
+}
+
+void ConvertAppendUnicodePair(JsonParser<char>::Token& token, char16_t high, char16_t low) {
+    const char16_t units[2] = {high, low};
+    token.text += ConvertString_UTF16_to_UTF8(std::u16string(units, 2));
+}
+
+// Wide text: one element per code point. A lone surrogate keeps its unit value.
+void ConvertAppendUnicodeUnit(JsonParser<wchar_t>::Token& token, char16_t unit) {
+    token.text.push_back(static_cast<wchar_t>(unit));
+}
+
+// A high surrogate whose partner is no low surrogate becomes U+FFFD, and the
+// partner is kept as a character of its own, as the narrow conversion does.
+void ConvertAppendUnicodePair(JsonParser<wchar_t>::Token& token, char16_t high, char16_t low) {
+    if (low < 0xDC00 || low > 0xDFFF) {
+        token.text.push_back(static_cast<wchar_t>(0xFFFD));
+        token.text.push_back(static_cast<wchar_t>(low));
+        return;
+    }
+    token.text.push_back(static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00)));
+}
+
+// --- Number text -------------------------------------------------------------------------
+
+// The text of a floating-point literal, narrowed to ASCII for the conversion.
+// Stays on the stack unless a literal is unusually long.
+class ParserNumberText {
+public:
+    ParserNumberText() = default;
+    ParserNumberText(const ParserNumberText&) = delete;
+    ParserNumberText& operator=(const ParserNumberText&) = delete;
+
+    void Append(char c) {
+        if (m_size + 1 == m_capacity) {
+            Grow();
+        }
+        m_data[m_size++] = c;
+    }
+    char* Data() { return m_data; }
+    size_t Size() const { return m_size; }
+    void Resize(size_t size) { m_size = size; }
+    // Zero-terminates (for the strtod fallback) and returns the start.
+    const char* Terminated() {
+        m_data[m_size] = '\0';
+        return m_data;
+    }
+
+private:
+    void Grow() {
+        m_heap.resize(m_capacity * 2);
+        if (m_data == m_inline) {
+            std::copy(m_inline, m_inline + m_size, m_heap.begin());
+        }
+        m_data = &m_heap[0];
+        m_capacity = m_heap.size();
+    }
+
+    char m_inline[64];
+    std::string m_heap;
+    char* m_data = m_inline;
+    size_t m_size = 0;
+    size_t m_capacity = sizeof(m_inline);
+};
+
+// Writes `value` in decimal at the start of the buffer; returns the length.
+size_t print_llu(ParserNumberText& buffer, unsigned long value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof(digits), value);
+    const size_t length = static_cast<size_t>(result.ptr - digits);
+    for (size_t i = 0; i < length; ++i) {
+        buffer.Append(digits[i]);
+    }
+    return length;
+}
+
+// Exact and locale-independent. Out of range, strtod gives what users expect
+// of an overflow (infinity) or underflow (zero or a subnormal).
+double anystod(ParserNumberText& text) {
+    double result = 0.0;
+    const char* first = text.Data();
+    const auto converted = std::from_chars(first, first + text.Size(), result);
+    if (converted.ec == std::errc::result_out_of_range) {
+        return std::strtod(text.Terminated(), nullptr);
+    }
+    return result;
+}
+
+// --- Streams without a buffer --------------------------------------------------------------
+
+// Reads as empty input; it holds no state, so one instance serves every parse.
+template <class C>
+class ParserEmptyStreamBuf : public std::basic_streambuf<C> {};
+
+template <class C>
+std::basic_streambuf<C>* ParserEmptyStreamBuffer() {
+    static ParserEmptyStreamBuf<C> s_empty;
+    return &s_empty;
+}
+
+// The UTF-8 key of an object member.
+std::string ParserKeyToUtf8(std::string&& key) {
+    return std::move(key);
+}
+std::string ParserKeyToUtf8(std::wstring&& key) {
+    return ConvertTo<std::string, std::wstring>(key);
+}
+
+}  // namespace
+
+// ===== JsonParser<C>: tokenizer ============================================================
+
+template <class C>
+JsonParser<C>::JsonParser() : m_eof(std::char_traits<C>::eof()), m_depth(0) {}
+
+template <class C>
+void JsonParser<C>::EatWhitespace() {
+    for (CharValue c = PeekCharacter(); c != m_eof && IsWhitespace(c); c = PeekCharacter()) {
+        NextCharacter();
+    }
+}
+
+template <class C>
+void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
+    token.kind = kind;
+    token.text.clear();
+}
+
+template <class C>
+void JsonParser<C>::GetNextToken(Token& token) {
+    for (;;) {
+        EatWhitespace();
+        const CharValue c = NextCharacter();
+        CreateToken(token, Token::EndOfInput);
+        if (c == m_eof) {
+            return;
+        }
+        JsonErrorCode failure = MalformedToken;
+        switch (c) {
+            case '{':
+            case '[':
+                if (++m_depth > kMaxNestingDepth) {
+                    failure = NestingTooDeep;
+                    break;
+                }
+                token.kind = c == '{' ? Token::ObjectBegin : Token::ArrayBegin;
+                return;
+            case '}':
+            case ']':
+                if (m_depth == 0) {
+                    failure = MismatchedBraces;
+                    break;
+                }
+                --m_depth;
+                token.kind = c == '}' ? Token::ObjectEnd : Token::ArrayEnd;
+                return;
+            case ',':
+                token.kind = Token::Comma;
+                return;
+            case ':':
+                token.kind = Token::Colon;
+                return;
+            case '"':
+                if (CompleteStringLiteral(token))
+                    return;
+                failure = MalformedString;
+                break;
+            case '-':
+            case '0':
+            case '1':
+            case '2':
+            case '3':
+            case '4':
+            case '5':
+            case '6':
+            case '7':
+            case '8':
+            case '9':
+                if (CompleteNumberLiteral(c, token))
+                    return;
+                failure = MalformedNumber;
+                break;
+            case 't':
+                if (CompleteKeywordTrue(token))
+                    return;
+                failure = MalformedLiteral;
+                break;
+            case 'f':
+                if (CompleteKeywordFalse(token))
+                    return;
+                failure = MalformedLiteral;
+                break;
+            case 'n':
+                if (CompleteKeywordNull(token))
+                    return;
+                failure = MalformedLiteral;
+                break;
+            case '/':
+                if (CompleteComment(token))
+                    continue;  // and read the token after it
+                failure = MalformedComment;
+                break;
+            default:
+                break;  // starts no token
+        }
+        token.kind = Token::EndOfInput;
+        token.error = std::error_code(failure, JsonErrorCategory::s_item);
+        return;
+    }
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordTrue(Token& token) {
+    if (NextCharacter() != 'r' || NextCharacter() != 'u' || NextCharacter() != 'e') {
+        return false;
+    }
+    token.kind = Token::Bool;
+    token.boolValue = true;
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordFalse(Token& token) {
+    if (NextCharacter() != 'a' || NextCharacter() != 'l' || NextCharacter() != 's' ||
+        NextCharacter() != 'e') {
+        return false;
+    }
+    token.kind = Token::Bool;
+    token.boolValue = false;
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordNull(Token& token) {
+    if (NextCharacter() != 'u' || NextCharacter() != 'l' || NextCharacter() != 'l') {
+        return false;
+    }
+    token.kind = Token::Null;
+    return true;
+}
+
+// ===== Number literals ======================================================================
+
+template <class C>
+bool JsonParser<C>::ParseInt64(CharValue c, unsigned long& value) {
+    constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
+    value = static_cast<unsigned long>(c - '0');
+    for (CharValue p = PeekCharacter(); IsParserDigit(p); p = PeekCharacter()) {
+        const unsigned digit = static_cast<unsigned>(p - '0');
+        if (value > kLastSafe || (value == kLastSafe && digit > 5)) {
+            return false;
+        }
+        NextCharacter();
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::CompleteNumberLiteral(CharValue c, Token& token) {
+    const bool negative = c == '-';
+    if (negative) {
+        c = NextCharacter();
+    }
+    if (!IsParserDigit(c)) {
+        return false;
+    }
+    // One leading zero is tolerated ("01" is 1); two are not.
+    if (c == '0' && PeekCharacter() == '0') {
+        return false;
+    }
+    unsigned long value = 0;
+    const bool fits = ParseInt64(c, value);
+    CharValue p = PeekCharacter();
+    if (fits && p != '.' && p != 'e' && p != 'E') {
+        constexpr unsigned long kMinInt64Magnitude = 9223372036854775808ul;
+        if (!negative) {
+            token.kind = Token::Integer;
+            token.uintValue = value;
+            token.isNegative = false;
+        } else if (value <= kMinInt64Magnitude) {
+            token.kind = Token::Integer;
+            token.intValue = value == kMinInt64Magnitude ? INT64_MIN : -static_cast<int64_t>(value);
+            token.isNegative = true;
+        } else {
+            token.kind = Token::Double;
+            token.doubleValue = -static_cast<double>(value);
+            token.isNegative = true;
+        }
+        return true;
+    }
+
+    // A fraction, an exponent or more than 64 bits of digits: convert the text.
+    ParserNumberText text;
+    print_llu(text, value);
+    bool hasFraction = false;
+    for (;;) {
+        if (IsParserDigit(p)) {
+            text.Append(static_cast<char>(p));
+            NextCharacter();
+            p = PeekCharacter();
+        } else if (p == '.') {
+            if (hasFraction) {
+                return false;
+            }
+            text.Append('.');
+            NextCharacter();
+            p = PeekCharacter();
+            if (!IsParserDigit(p)) {
+                return false;
+            }
+            hasFraction = true;
+        } else if (p == 'e' || p == 'E') {
+            text.Append('e');
+            NextCharacter();
+            p = PeekCharacter();
+            if (p == '+' || p == '-') {
+                text.Append(static_cast<char>(p));
+                NextCharacter();
+                p = PeekCharacter();
+            }
+            if (!IsParserDigit(p)) {
+                return false;
+            }
+            do {
+                text.Append(static_cast<char>(p));
+                NextCharacter();
+                p = PeekCharacter();
+            } while (IsParserDigit(p));
+            break;  // nothing belongs to a number after its exponent
+        } else {
+            break;  // m_eof or the start of the next token
+        }
+    }
+    const double result = anystod(text);
+    token.kind = Token::Double;
+    token.doubleValue = negative ? -result : result;
+    return true;
+}
+
+// ===== String literals and comments =======================================================
+
+template <class C>
+bool JsonParser<C>::HasUnescapedChars(Token& token) {
+    const CharValue e = NextCharacter();
+    switch (e) {
+        case '"':
+            token.text.push_back(C('"'));
+            return true;
+        case '\\':
+            token.text.push_back(C('\\'));
+            return true;
+        case '/':
+            token.text.push_back(C('/'));
+            return true;
+        case 'b':
+            token.text.push_back(C('\b'));
+            return true;
+        case 'f':
+            token.text.push_back(C('\f'));
+            return true;
+        case 'n':
+            token.text.push_back(C('\n'));
+            return true;
+        case 'r':
+            token.text.push_back(C('\r'));
+            return true;
+        case 't':
+            token.text.push_back(C('\t'));
+            return true;
+        case 'u': {
+            char16_t unit = 0;
+            if (!ReadHexUnit(*this, unit)) {
+                return false;
+            }
+            if (unit < 0xD800 || unit > 0xDBFF) {
+                ConvertAppendUnicodeUnit(token, unit);
+                return true;
+            }
+            // A high surrogate takes the next "\u" unit with it, whatever it is.
+            char16_t second = 0;
+            if (NextCharacter() != '\\' || NextCharacter() != 'u' || !ReadHexUnit(*this, second)) {
+                return false;
+            }
+            ConvertAppendUnicodePair(token, unit, second);
+            return true;
+        }
+        default:
+            return false;  // an unknown escape or the end of the input
+    }
+}
+
+template <class C>
+bool JsonParser<C>::CompleteStringLiteral(Token& token) {
+    token.hasEscapes = false;
+    for (CharValue c = NextCharacter();; c = NextCharacter()) {
+        if (c == '"') {
+            token.kind = Token::String;
+            return true;
+        }
+        if (c == '\\') {
+            token.hasEscapes = true;
+            if (!HasUnescapedChars(token)) {
+                return false;
+            }
+            continue;
+        }
+        if (c == m_eof || c < 32) {
+            return false;
+        }
+        token.text.push_back(static_cast<C>(c));
+    }
+}
+
+template <class C>
+bool JsonParser<C>::CompleteComment(Token& token) {
+    CharValue c = NextCharacter();
+    if (c == '/') {
+        do {
+            c = NextCharacter();
+        } while (c != '\n' && c != m_eof);
+        token.kind = Token::Comment;
+        return true;
+    }
+    if (c != '*') {
+        return false;
+    }
+    for (c = NextCharacter(); c != m_eof; c = NextCharacter()) {
+        if (c == '*') {
+            const CharValue p = PeekCharacter();
+            if (p == '/') {
+                NextCharacter();
+                token.kind = Token::Comment;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// ===== Value grammar ========================================================================
+
+template <class C>
+JsonValue JsonParser<C>::ParseValue(Token& token) {
+    return JsonValue(_ParseValue(token));
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
+    using namespace _Private;
+    UniquePtr<JsonValueTypeImpl> value;
+    switch (token.kind) {
+        case Token::ObjectBegin:
+            return _ParseObject(token);
+        case Token::ArrayBegin:
+            return _ParseArray(token);
+        case Token::String:
+            value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+            break;
+        case Token::Double:
+            value = JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
+            break;
+        case Token::Integer:
+            if (token.isNegative) {
+                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
+            } else {
+                value =
+                    JsonMakeUnique<JsonNumberTypeImpl>(static_cast<unsigned long>(token.uintValue));
+            }
+            break;
+        case Token::Bool:
+            value = JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
+            break;
+        case Token::Null:
+            GetNextToken(token);
+            return ParserNull();
+        default:  // no value starts with this token, or the input has ended
+            RecordParseError<C>(token, MalformedToken);
+            return ParserNull();
+    }
+    GetNextToken(token);
+    if (token.error) {
+        return ParserNull();
+    }
+    return value;
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
+    GetNextToken(token);
+    if (token.error) {
+        return ParserNull();
+    }
+    UniquePtr<_Private::JsonValueTypeImpl> array =
+        _Private::JsonMakeUnique<_Private::JsonArrayTypeImpl>();
+    if (token.kind != Token::ArrayEnd) {
+        std::vector<JsonValue>& values = array->AsArray().m_values;
+        for (;;) {
+            values.push_back(ParseValue(token));
+            if (token.error) {
+                return ParserNull();
+            }
+            if (token.kind == Token::ArrayEnd) {
+                break;
+            }
+            if (token.kind != Token::Comma) {
+                RecordParseError<C>(token, MalformedArray);
+                return ParserNull();
+            }
+            GetNextToken(token);
+            if (token.error) {
+                return ParserNull();
+            }
+        }
+    }
+    GetNextToken(token);
+    if (token.error) {
+        return ParserNull();
+    }
+    return array;
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
+    UniquePtr<_Private::JsonValueTypeImpl> object =
+        _Private::JsonMakeUnique<_Private::JsonObjectTypeImpl>();
+    GetNextToken(token);
+    if (token.error) {
+        return ParserNull();
+    }
+    if (token.kind != Token::ObjectEnd) {
+        std::vector<JsonObject::Member>& pairs = object->AsObject().m_pairs;
+        for (;;) {
+            if (token.kind != Token::String) {
+                RecordParseError<C>(token, MalformedObject);
+                return ParserNull();
+            }
+            std::basic_string<C> key = token.text;
+            GetNextToken(token);
+            if (token.error) {
+                return ParserNull();
+            }
+            if (token.kind != Token::Colon) {
+                RecordParseError<C>(token, MalformedObject);
+                return ParserNull();
+            }
+            GetNextToken(token);
+            if (token.error) {
+                return ParserNull();
+            }
+            UniquePtr<_Private::JsonValueTypeImpl> value = _ParseValue(token);
+            pairs.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
+            if (token.error) {
+                return ParserNull();
+            }
+            if (token.kind == Token::ObjectEnd) {
+                break;
+            }
+            if (token.kind != Token::Comma) {
+                RecordParseError<C>(token, MalformedObject);
+                return ParserNull();
+            }
+            GetNextToken(token);
+            if (token.error) {
+                return ParserNull();
+            }
+        }
+    }
+    GetNextToken(token);
+    if (token.error) {
+        return ParserNull();
+    }
+    return object;
+}
+
+// ===== JsonStringParser<C> ==================================================================
+
+template <class C>
+JsonStringParser<C>::JsonStringParser(const std::basic_string<C>& text)
+    : m_pos(text.data()), m_end(text.data() + text.size()) {
+    // In wide text an element with the value of WEOF ends the input.
+    if constexpr (!std::is_same_v<C, char>) {
+        m_end = std::find(m_pos, m_end, static_cast<C>(std::char_traits<C>::eof()));
+    }
+}
+
+template <class C>
+typename JsonStringParser<C>::CharValue JsonStringParser<C>::NextCharacter() {
+    if (m_pos == m_end) {
+        return this->m_eof;
+    }
+    return std::char_traits<C>::to_int_type(*m_pos++);
+}
+
+template <class C>
+typename JsonStringParser<C>::CharValue JsonStringParser<C>::PeekCharacter() {
+    if (m_pos == m_end) {
+        return this->m_eof;
+    }
+    return std::char_traits<C>::to_int_type(*m_pos);
+}
+
+template <class C>
+bool JsonStringParser<C>::CompleteComment(Token& token) {
+    if (m_pos == m_end) {
+        return false;
+    }
+    const C introducer = *m_pos++;
+    if (introducer == '/') {
+        const C* newline = std::find(m_pos, m_end, C('\n'));
+        m_pos = newline == m_end ? m_end : newline + 1;
+        token.kind = Token::Comment;
+        return true;
+    }
+    if (introducer != '*') {
+        return false;
+    }
+    // The "*" that opened the comment cannot close it: "/*/" is unterminated.
+    for (const C* p = m_pos; p != m_end; ++p) {
+        if (*p == '*' && p + 1 != m_end && p[1] == '/') {
+            m_pos = p + 2;
+            token.kind = Token::Comment;
+            return true;
+        }
+    }
+    m_pos = m_end;
+    return false;
+}
+
+template <class C>
+bool JsonStringParser<C>::CompleteStringLiteral(Token& token) {
+    using Unit = std::make_unsigned_t<C>;
+    token.hasEscapes = false;
+    const C* const start = m_pos;
+    for (const C* p = m_pos; p != m_end; ++p) {
+        const Unit c = static_cast<Unit>(*p);
+        if (c == '"') {
+            token.text.assign(start, p);
+            m_pos = p + 1;
+            token.kind = Token::String;
+            return true;
+        }
+        if (c == '\\') {
+            token.text.assign(start, p);
+            m_pos = p + 1;
+            token.hasEscapes = true;
+            return FinishParseOfStrWithUnescapedChars(token);
+        }
+        if (c < 32) {
+            m_pos = p + 1;
+            return false;
+        }
+    }
+    m_pos = m_end;
+    return false;
+}
+
+template <class C>
+bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
+    using Unit = std::make_unsigned_t<C>;
+    for (;;) {
+        if (!this->HasUnescapedChars(token)) {
+            return false;
+        }
+        // Copy the run up to the next quote, backslash or bad character in one piece.
+        const C* const start = m_pos;
+        const C* p = m_pos;
+        while (p != m_end) {
+            const Unit c = static_cast<Unit>(*p);
+            if (c == '"' || c == '\\' || c < 32) {
+                break;
+            }
+            ++p;
+        }
+        token.text.append(start, p);
+        if (p == m_end) {
+            m_pos = m_end;
+            return false;
+        }
+        m_pos = p + 1;
+        if (*p == '"') {
+            token.kind = Token::String;
+            return true;
+        }
+        if (*p != '\\') {
+            return false;  // a raw control character
+        }
+    }
+}
+
+// ===== JsonStreamParser<C> ==================================================================
+
+template <class C>
+JsonStreamParser<C>::JsonStreamParser(std::basic_istream<C>& stream)
+    : m_streamBuf(stream.rdbuf() != nullptr ? stream.rdbuf() : ParserEmptyStreamBuffer<C>()) {}
+
+template <class C>
+typename JsonStreamParser<C>::CharValue JsonStreamParser<C>::NextCharacter() {
+    return m_streamBuf->sbumpc();
+}
+
+template <class C>
+typename JsonStreamParser<C>::CharValue JsonStreamParser<C>::PeekCharacter() {
+    return m_streamBuf->sgetc();
+}
+
+template class JsonParser<char>;
+template class JsonParser<wchar_t>;
+template class JsonStringParser<char>;
+template class JsonStringParser<wchar_t>;
+template class JsonStreamParser<char>;
+template class JsonStreamParser<wchar_t>;
+
+// ===== Stream entry points ==================================================================
+
+JsonValue _PerformNarrowStreamParsing(std::istream& in) {
+    return _Private::JsonParseDocumentOrThrow<JsonStreamParser<char>>(in);
+}
+
+JsonValue _PerformNarrowStreamParsing(std::istream& in, std::error_code& ec) {
+    return _Private::JsonParseDocument<JsonStreamParser<char>>(in, ec);
+}
+
+JsonValue _PerformStreamParsing(std::wistream& in) {
+    return _Private::JsonParseDocumentOrThrow<JsonStreamParser<wchar_t>>(in);
+}
+
+// The one form that hands back the parsed value together with left-over text.
+JsonValue _PerformStreamParsing(std::wistream& in, std::error_code& ec) {
+    return _Private::JsonParseDocument<JsonStreamParser<wchar_t>>(in, ec, true);
+}
+
+JsonValue JsonValue::Parse(std::istream& in) {
+    return _PerformNarrowStreamParsing(in);
+}
+JsonValue JsonValue::Parse(std::istream& in, std::error_code& ec) {
+    return _PerformNarrowStreamParsing(in, ec);
+}
+JsonValue JsonValue::Parse(std::wistream& in) {
+    return _PerformStreamParsing(in);
+}
+JsonValue JsonValue::Parse(std::wistream& in, std::error_code& ec) {
+    return _PerformStreamParsing(in, ec);
 }

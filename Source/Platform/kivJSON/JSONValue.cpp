@@ -223,3 +223,23 @@ namespace {
 }
 
 }  // namespace
+
+// --- Parsing from strings (the stream forms live with the parser) ----------------------
+
+#include <kivJSON/JSONParser.h>
+
+JsonValue JsonValue::Parse(const std::string& text) {
+    return _Private::JsonParseDocumentOrThrow<JsonStringParser<char>>(text);
+}
+
+JsonValue JsonValue::Parse(const std::string& text, std::error_code& ec) {
+    return _Private::JsonParseDocument<JsonStringParser<char>>(text, ec);
+}
+
+JsonValue JsonValue::Parse(const std::wstring& text) {
+    return _Private::JsonParseDocumentOrThrow<JsonStringParser<wchar_t>>(text);
+}
+
+JsonValue JsonValue::Parse(const std::wstring& text, std::error_code& ec) {
+    return _Private::JsonParseDocument<JsonStringParser<wchar_t>>(text, ec);
+}
