@@ -1,0 +1,156 @@
+#!/bin/bash
+# Runs the built kivjson as a user would and compares exit codes and output.
+# Usage: tool_tests.sh KIVJSON GROUP   (GROUP: check, get, pretty, minify, stats, usage)
+set -u
+KIVJSON=$(realpath "$1")
+GROUP=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 2
+failures=0
+
+# expect NAME RC STDOUT STDERR ARGS...: runs kivjson ARGS with standard input
+# from $STDIN (default /dev/null) and demands exactly that exit code and output.
+expect() {
+    local name=$1 want_rc=$2 want_out=$3 want_err=$4
+    shift 4
+    "$KIVJSON" "$@" <"${STDIN:-/dev/null}" >out.txt 2>err.txt
+    local rc=$?
+    printf '%s' "$want_out" >want_out.txt
+    printf '%s' "$want_err" >want_err.txt
+    if [ "$rc" != "$want_rc" ] || ! cmp -s out.txt want_out.txt || ! cmp -s err.txt want_err.txt; then
+        echo "FAIL $name: kivjson $*"
+        echo "  exit $rc (want $want_rc)"
+        echo "  stdout: $(cat out.txt)"
+        echo "  want:   $want_out"
+        echo "  stderr: $(cat err.txt)"
+        echo "  want:   $want_err"
+        failures=$((failures + 1))
+    fi
+}
+
+case $GROUP in
+check)
+    # LINE:COLUMN is the character where parsing stopped, or the end of the
+    # text when the parser ran out of it.
+    printf '{"a": [1, 2,]}' >trailing-comma.json
+    printf '{\n  "a": tru\n}' >keyword.json
+    printf '["\xc3\xa9", x]' >after-utf8.json
+    printf '[1, 2' >unterminated.json
+    printf '' >empty.json
+    printf '1 2' >two-values.json
+    printf '[1]]' >extra-bracket.json
+    printf '{"a" 1}' >no-colon.json
+    printf '{"k": "\\q"}' >bad-escape.json
+    printf '/* note */ {"a": [1, 2.5e3, -7], "b": "caf\xc3\xa9"} // end\n' >valid.json
+    E=" error:"
+    expect trailing-comma 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check trailing-comma.json
+    expect keyword 1 "" "keyword.json:2:11:$E Malformed literal (kivJSON 4)"$'\n' check keyword.json
+    expect after-utf8 1 "" "after-utf8.json:1:7:$E Malformed token (kivJSON 8)"$'\n' check after-utf8.json
+    expect unterminated 1 "" "unterminated.json:1:6:$E Malformed array literal (kivJSON 2)"$'\n' check unterminated.json
+    expect empty 1 "" "empty.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check empty.json
+    expect two-values 1 "" "two-values.json:1:3:$E Left-over characters in stream after parsing a JSON value (kivJSON 1)"$'\n' check two-values.json
+    expect extra-bracket 1 "" "extra-bracket.json:1:4:$E Mismatched braces (kivJSON 9)"$'\n' check extra-bracket.json
+    expect no-colon 1 "" "no-colon.json:1:6:$E Malformed object literal (kivJSON 5)"$'\n' check no-colon.json
+    expect valid 0 "" "" check valid.json
+    expect verbose 0 "valid.json: ok"$'\n' "" check -v valid.json
+    expect wide-valid 0 "valid.json: ok"$'\n' "" check --wide -v valid.json
+    expect wide-invalid 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check --wide trailing-comma.json
+    expect several 1 "valid.json: ok"$'\n' "empty.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check -v valid.json empty.json
+    expect missing 2 "" "kivjson: cannot open 'missing.json': No such file or directory"$'\n' check missing.json
+    expect directory 2 "" "kivjson: cannot read '.': Is a directory"$'\n' check .
+    printf '{"a":\n' >stdin.txt
+    STDIN=stdin.txt expect stdin 1 "" "<stdin>:2:1:$E Malformed token (kivJSON 8)"$'\n' check -
+    STDIN=valid.json expect stdin-default 0 "<stdin>: ok"$'\n' "" check -v
+    ;;
+get)
+    printf '{"a/b": {"m~n": [10, "x\\ty", true]}, "d": 1, "d": 2, "s": "caf\\u00e9", "": 0}' >doc.json
+    expect escaped-tokens 0 '"x\ty"'$'\n' "" get doc.json '/a~1b/m~0n/1'
+    expect raw 0 $'x\ty\n' "" get --raw doc.json '/a~1b/m~0n/1'
+    expect raw-non-ascii 0 $'caf\xc3\xa9\n' "" get doc.json /s --raw
+    expect raw-non-string 0 $'true\n' "" get --raw doc.json '/a~1b/m~0n/2'
+    expect first-duplicate 0 $'1\n' "" get doc.json /d
+    expect empty-key 0 $'0\n' "" get doc.json /
+    expect whole 0 '{"a/b":{"m~n":[10,"x\ty",true]},"d":1,"d":2,"s":"café","":0}'$'\n' "" get doc.json ''
+    expect past-end 1 "" "" get doc.json '/a~1b/m~0n/3'
+    expect leading-zero 1 "" "" get doc.json '/a~1b/m~0n/01'
+    expect dash-index 1 "" "" get doc.json '/a~1b/m~0n/-'
+    expect absent-key 1 "" "" get doc.json /nope
+    expect into-scalar 1 "" "" get doc.json /d/x
+    expect bad-pointer 2 "" "kivjson get: 'd' is not a JSON Pointer (it starts with '/'; '~' only as ~0 or ~1)"$'\n'"Try 'kivjson get --help'."$'\n' get doc.json d
+    STDIN=doc.json expect stdin 0 $'10\n' "" get - '/a~1b/m~0n/0'
+    ;;
+pretty)
+    printf '{"a":[1,-2,2.5,{}],"b":{"c":null,"e":[]},"s":"q\\"\\u0001"}' >doc.json
+    expect default-indent 0 '{
+  "a": [
+    1,
+    -2,
+    2.5,
+    {}
+  ],
+  "b": {
+    "c": null,
+    "e": []
+  },
+  "s": "q\"\u0001"
+}
+' "" pretty doc.json
+    printf '[[true]]' >nested.json
+    expect indent-4 0 $'[\n    [\n        true\n    ]\n]\n' "" pretty --indent 4 nested.json
+    expect indent-0 0 $'[\n[\ntrue\n]\n]\n' "" pretty --indent=0 nested.json
+    printf ' "just text" ' >scalar.json
+    STDIN=scalar.json expect scalar 0 $'"just text"\n' "" pretty -
+    # The parser's nesting limit, written without running out of stack.
+    printf '%0.s[' $(seq 128) >deep.json
+    printf '%0.s]' $(seq 128) >>deep.json
+    "$KIVJSON" pretty deep.json | "$KIVJSON" minify | cmp -s - <(cat deep.json; echo) ||
+        { echo "FAIL deep: pretty | minify changed the document"; failures=$((failures + 1)); }
+    ;;
+minify)
+    printf ' { "a" : [ 1 , true , null , "x" ] , "b" : { } }\n' >doc.json
+    STDIN=doc.json expect stdin 0 '{"a":[1,true,null,"x"],"b":{}}'$'\n' "" minify
+    expect file 0 '{"a":[1,true,null,"x"],"b":{}}'$'\n' "" minify doc.json
+    printf '[1,,2]' >bad.json
+    expect invalid 1 "" "bad.json:1:4: error: Malformed token (kivJSON 8)"$'\n' minify bad.json
+    ;;
+stats)
+    printf '{"a":[1,-2,2.5,{}],"b":{"c":null,"e":[]},"s":"q","t":false}' >doc.json
+    "$KIVJSON" stats doc.json | grep -v -e '^parse:' -e '^serialize:' >out.txt
+    cat >want.txt <<'WANT'
+file: doc.json
+size: 59 bytes
+values: 11
+  objects: 3 (members: 6)
+  arrays: 2 (elements: 4)
+  strings: 1
+  numbers: 3 (Int64: 1, Uint64: 1, Double: 1)
+  bools: 1
+  nulls: 1
+max depth: 3
+WANT
+    cmp -s out.txt want.txt || { echo "FAIL counts:"; diff want.txt out.txt; failures=$((failures + 1)); }
+    "$KIVJSON" stats doc.json | grep -q '^serialize: .* MB/s (59 bytes compact)$' ||
+        { echo "FAIL serialize line"; failures=$((failures + 1)); }
+    ;;
+usage)
+    expect no-command 2 "" "$("$KIVJSON" --help)"$'\n' # help goes to stderr
+    expect unknown-command 2 "" "kivjson: unknown command 'frob'"$'\n'"Try 'kivjson --help'."$'\n' frob
+    expect unknown-option 2 "" "kivjson check: unknown option '--fast'"$'\n'"Try 'kivjson check --help'."$'\n' check --fast
+    expect get-operands 2 "" "kivjson get: expects FILE and POINTER"$'\n'"Try 'kivjson get --help'."$'\n' get only-one
+    expect indent-range 2 "" "kivjson pretty: --indent expects a number from 0 to 16, not '17'"$'\n'"Try 'kivjson pretty --help'."$'\n' pretty --indent 17
+    expect two-files 2 "" "kivjson minify: expects one FILE at most"$'\n'"Try 'kivjson minify --help'."$'\n' minify a b
+    for command in check minify pretty get stats; do
+        "$KIVJSON" $command --help | grep -q "^Usage: kivjson $command" ||
+            { echo "FAIL $command --help"; failures=$((failures + 1)); }
+        "$KIVJSON" $command --version | grep -qE '^kivjson [0-9]+\.[0-9]+\.[0-9]+$' ||
+            { echo "FAIL $command --version"; failures=$((failures + 1)); }
+    done
+    ;;
+*)
+    echo "unknown test group $GROUP"
+    exit 2
+    ;;
+esac
+
+[ "$failures" = 0 ] || { echo "$failures case(s) failed"; exit 1; }
