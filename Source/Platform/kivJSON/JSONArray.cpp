@@ -29,6 +29,10 @@ const JsonValue& JsonArray::At(size_t index) const {
 }
 
 JsonValue& JsonArray::operator[](size_t index) {
+    // Also catches SIZE_MAX (v[-1] through the int overload), where index + 1 wraps to 0.
+    if (index >= m_values.max_size()) {
+        throw std::length_error("array index too large");
+    }
     const size_t needed = index + 1;
     if (needed > m_values.size()) {
         // Reserving twice the new length keeps appends by subscript amortized

@@ -1,7 +1,10 @@
 #include <kivJSON/JSONErrorCat.h>
 
+// Both compilers check that no dynamic initializer is needed.
 #if defined(__clang__)
 [[clang::require_constant_initialization]]
+#elif defined(__GNUC__)
+__constinit
 #endif
 JsonErrorCategory JsonErrorCategory::s_item;
 

@@ -138,23 +138,38 @@ const JsonValue& JsonValue::At(const std::string& key) const { return AsObject()
 
 // --- Subscripts ---------------------------------------------------------------------
 
+namespace {
+
+// Subscripts a fresh container and adopts it only on success, so a null whose
+// subscript throws (length_error, bad_alloc) stays null. The element lives in
+// the heap object, so the reference survives the hand-over.
+template <class Container, class Key>
+JsonValue& PromoteAndIndex(UniquePtr<_Private::JsonValueTypeImpl>& impl, const Key& key) {
+    UniquePtr<_Private::JsonValueTypeImpl> promoted = JsonMakeUnique<Container>();
+    JsonValue& element = promoted->Index(key);
+    impl = promoted;
+    return element;
+}
+
+}  // namespace
+
 JsonValue& JsonValue::operator[](const std::string& key) {
     if (IsNull()) {
-        m_impl = JsonMakeUnique<_Private::JsonObjectTypeImpl>();
+        return PromoteAndIndex<_Private::JsonObjectTypeImpl>(m_impl, key);
     }
     return m_impl->Index(key);
 }
 
 JsonValue& JsonValue::operator[](char key) {
     if (IsNull()) {
-        m_impl = JsonMakeUnique<_Private::JsonObjectTypeImpl>();
+        return PromoteAndIndex<_Private::JsonObjectTypeImpl>(m_impl, key);
     }
     return m_impl->Index(key);
 }
 
 JsonValue& JsonValue::operator[](size_t index) {
     if (IsNull()) {
-        m_impl = JsonMakeUnique<_Private::JsonArrayTypeImpl>();
+        return PromoteAndIndex<_Private::JsonArrayTypeImpl>(m_impl, index);
     }
     return m_impl->Index(index);
 }

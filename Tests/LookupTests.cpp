@@ -1,0 +1,155 @@
+#include <kivJSON/JSONUtil.h>
+#include <kivJSON/JSONValue.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// {"s":"text","i":-1,"big":4294967297,"d":5.0,"b":true,"o":{"x":1},"a":[1],"n":null,
+//  "dup":1,"dup":2,"":true}
+JsonValue Sample() {
+    JsonValue object = JsonValue::ObjectType({{"s", JsonValue::StringType("text")},
+                                              {"i", JsonValue(-1)},
+                                              {"big", JsonValue(4294967297UL)},
+                                              {"d", JsonValue(5.0)},
+                                              {"b", JsonValue(true)},
+                                              {"o", JsonValue::ObjectType({{"x", JsonValue(1)}})},
+                                              {"a", JsonValue::ArrayType({JsonValue(1)})},
+                                              {"n", JsonValue()},
+                                              {"dup", JsonValue(1)},
+                                              {"dup", JsonValue(2)},
+                                              {"", JsonValue(true)}});
+    return object;
+}
+
+// What every helper reports for `key`, as one line: "x-" for false with the
+// output untouched, "x!" for false with the output changed.
+std::string Report(const JsonValue& v, const std::string& key) {
+    std::string s = "old";
+    int i = -99;
+    double d = -99.5;
+    bool b = false;
+    const JsonObject* o = nullptr;
+    const JsonArray* a = nullptr;
+    std::string out;
+    auto field = [&out](const char* tag, bool ok, bool untouched, const std::string& shown) {
+        out += std::string(" ") + tag + (ok ? "=" + shown : untouched ? "-" : "!");
+    };
+    bool ok = TryGet(v, key, s);
+    field("s", ok, s == "old", s);
+    ok = TryGet(v, key, i);
+    field("i", ok, i == -99, std::to_string(i));
+    ok = TryGet(v, key, d);
+    field("d", ok, d == -99.5, std::to_string(d));
+    ok = TryGet(v, key, b);
+    field("b", ok, !b, b ? "1" : "0");
+    ok = TryGet(v, key, &o);
+    field("o", ok, o == nullptr, ok ? std::to_string(o->Size()) : "");
+    ok = TryGet(v, key, &a);
+    field("a", ok, a == nullptr, ok ? std::to_string(a->Size()) : "");
+    out += " get=" + std::string(TryGet(v, key).GetTypeString());
+    out += " ifA=" + std::string(GetIfArray(v, key).GetTypeString());
+    out += " ifO=" + std::string(GetIfObject(v, key).GetTypeString());
+    return out.substr(1);
+}
+
+TEST(Lookup, EveryHelperOnEveryMember) {
+    const JsonValue v = Sample();
+    const std::string none = "s- i- d- b- o- a- get=null ifA=null ifO=null";
+    const struct {
+        const char* key;
+        std::string expected;
+    } cases[] = {
+        {"s", "s=text i- d- b- o- a- get=string ifA=null ifO=null"},
+        {"i", "s- i=-1 d- b- o- a- get=number ifA=null ifO=null"},
+        {"big", "s- i=1 d- b- o- a- get=number ifA=null ifO=null"},  // low 32 bits
+        {"d", "s- i- d=5.000000 b- o- a- get=number ifA=null ifO=null"},
+        {"b", "s- i- d- b=1 o- a- get=bool ifA=null ifO=null"},
+        {"o", "s- i- d- b- o=1 a- get=object ifA=null ifO=object"},
+        {"a", "s- i- d- b- o- a=1 get=array ifA=array ifO=null"},
+        {"n", none},
+        {"dup", "s- i=1 d- b- o- a- get=number ifA=null ifO=null"},  // the first wins
+        {"", "s- i- d- b=1 o- a- get=bool ifA=null ifO=null"},
+        {"missing", none},
+        {"S", none},  // no case folding
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(Report(v, c.key), c.expected);
+    }
+    // The by-value forms hand out deep copies.
+    JsonValue copy = GetIfObject(v, "o");
+    EXPECT_EQ(copy, v.At("o"));
+    copy["x"] = JsonValue(2);
+    TryGet(v, "a")[0] = JsonValue(2);
+    EXPECT_EQ(v, Sample());
+}
+
+TEST(Lookup, NonObjectsNeverThrow) {
+    const JsonValue containers[] = {JsonValue(), JsonValue(5), JsonValue(true),
+                                    JsonValue::StringType("s"),
+                                    JsonValue::ArrayType({JsonValue(1)})};
+    const JsonValue& nothing = TryGetRef(JsonValue(), "k");
+    EXPECT_TRUE(nothing.IsNull());
+    for (const JsonValue& c : containers) {
+        SCOPED_TRACE(c.GetTypeString());
+        EXPECT_EQ(Report(c, "k"), "s- i- d- b- o- a- get=null ifA=null ifO=null");
+        EXPECT_EQ(Report(c, ""), "s- i- d- b- o- a- get=null ifA=null ifO=null");
+        EXPECT_EQ(&TryGetRef(c, "k"), &nothing);  // one shared null
+    }
+}
+
+TEST(Lookup, TryGetRefReturnsTheMemberItself) {
+    const JsonValue v = Sample();
+    const JsonValue& nothing = TryGetRef(v, "missing");
+    const JsonValue& member = TryGetRef(v, "n");
+    EXPECT_TRUE(member.IsNull());
+    EXPECT_NE(&member, &nothing);  // a null member is not the shared null
+    EXPECT_EQ(&member, &v.At("n"));
+    EXPECT_EQ(&TryGetRef(v, "dup"), &v.AsObject().Begin()[8].second);
+}
+
+TEST(Lookup, FromJsonConvertsOrLeavesTheTargetAlone) {
+    std::string s = "keep";
+    bool b = true;
+    unsigned int u = 7;
+    double d = 1.5;
+    const struct {
+        const char* call;
+        std::function<void()> convert;
+        const char* message;
+    } failures[] = {
+        {"string from 5", [&] { FromJson(s, JsonValue(5)); }, "not a string"},
+        {"bool from null", [&] { FromJson(b, JsonValue()); }, "not a boolean"},
+        {"unsigned from \"1\"", [&] { FromJson(u, JsonValue::StringType("1")); }, "not a number"},
+        {"double from true", [&] { FromJson(d, JsonValue(true)); }, "not a number"},
+    };
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.call);
+        try {
+            f.convert();
+            ADD_FAILURE() << "no exception";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_STREQ(e.what(), f.message);
+        }
+    }
+    EXPECT_EQ(s, "keep");
+    EXPECT_EQ(b, true);
+    EXPECT_EQ(u, 7u);
+    EXPECT_EQ(d, 1.5);
+
+    FromJson(s, JsonValue::StringType("x"));
+    FromJson(b, JsonValue(false));
+    FromJson(u, JsonValue(-1));  // AsInteger, then converted
+    FromJson(d, JsonValue(3));   // every number kind
+    EXPECT_EQ(s, "x");
+    EXPECT_EQ(b, false);
+    EXPECT_EQ(u, 4294967295u);
+    EXPECT_EQ(d, 3.0);
+}
+
+}  // namespace
