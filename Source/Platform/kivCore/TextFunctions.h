@@ -14,8 +14,11 @@ KIVCORE_API int sprintf_s(char* buffer, size_t bufferCount, const char* format, 
     __attribute__((format(printf, 3, 4)));
 KIVCORE_API int swprintf_s(wchar_t* buffer, size_t bufferCount, const wchar_t* format, ...);
 
-// UTF-16 to UTF-8. Ill-formed input (a lone surrogate) becomes U+FFFD.
+// UTF-16 to UTF-8. A surrogate without its partner becomes U+FFFD; the unit
+// after an unpaired high surrogate is converted on its own.
 KIVCORE_API std::string ConvertString_UTF16_to_UTF8(const std::u16string& text);
 
-// UTF-8 to wide text, one wchar_t per code point. Ill-formed input becomes U+FFFD.
+// UTF-8 to wide text, one wchar_t per code point. Each maximal ill-formed
+// subsequence (Unicode's recommended practice) becomes one U+FFFD; encoded
+// surrogates, overlong forms and code points above U+10FFFF are ill-formed.
 KIVCORE_API std::wstring ConvertString_UTF8_to_WSTRING(const std::string& text);
