@@ -5,11 +5,11 @@
 #include <iostream>
 
 int main() {
-    JsonValue order;                       // starts as null
-    order["id"] = 1042;                    // a subscript turns the null into an object
+    JsonValue order;     // starts as null
+    order["id"] = 1042;  // a subscript turns the null into an object
     order["customer"] = JsonValue::StringType("Ada Lovelace");
     order["paid"] = true;
-    JsonValue& items = order["items"];     // a new member, null until used
+    JsonValue& items = order["items"];  // a new member, null until used
     items[0]["sku"] = JsonValue::StringType("A-17");
     items[0]["price"] = 12.5;
     items[1]["sku"] = JsonValue::StringType("B-3");  // writing one past the end appends
