@@ -1,0 +1,166 @@
+// The code shown in docs/API.md, built and run so that the guide stays true.
+// Each function is one section of the guide; CHECK states what the text claims.
+#include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONUtil.h>
+#include <kivJSON/JSONValue.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#define CHECK(condition)                                                                \
+    do {                                                                                \
+        if (!(condition)) {                                                             \
+            std::cerr << __FILE__ << ':' << __LINE__ << ": not true: " #condition "\n"; \
+            std::exit(1);                                                               \
+        }                                                                               \
+    } while (false)
+
+namespace {
+
+void Values() {
+    JsonValue value;  // null
+    CHECK(value.IsNull() && value.Type() == JsonType::Null);
+    value = JsonValue(true);
+    CHECK(value.IsBool() && value.AsBool());
+    CHECK(std::string(value.GetTypeString()) == "bool");
+
+    try {
+        value.AsString();  // the wrong type throws; the value is unchanged
+    } catch (const std::invalid_argument& e) {
+        CHECK(std::string(e.what()) == "not a string");
+    }
+
+    JsonValue copy = value;  // a deep copy: nothing is shared
+    CHECK(copy == value);
+}
+
+void Numbers() {
+    CHECK(JsonValue(-5).AsNumber().GetKind() == JsonNumber::Int64);  // negative integers
+    CHECK(JsonValue(5).AsNumber().GetKind() == JsonNumber::Uint64);  // integers from 0 up
+    CHECK(JsonValue(5.0).AsNumber().GetKind() == JsonNumber::Double);
+    CHECK(JsonValue(5) == JsonValue(5UL));  // same kind, same value
+    CHECK(JsonValue(5) != JsonValue(5.0));  // integer and double kinds never compare equal
+
+    JsonValue big = JsonValue::Parse(std::string("18446744073709551615"));
+    JsonNumber number = big.AsNumber();  // the full 64 bits and the kind
+    CHECK(number.GetKind() == JsonNumber::Uint64 && number.m_value == UINT64_MAX);
+    CHECK(!number.IsInt64());
+    CHECK(JsonValue(4294967297UL).AsInteger() == 1);  // AsInteger keeps the low 32 bits
+    CHECK(JsonValue(-2.7).AsInteger() == -2);         // and truncates a double
+}
+
+void Strings() {
+    JsonValue quote = JsonValue::StringType("say \"hi\"");  // escape flag computed: true
+    CHECK(quote.Serialize() == R"("say \"hi\"")");
+
+    JsonValue wide = JsonValue::StringType(std::wstring(L"caf\u00e9"));
+    CHECK(wide.AsString() == "caf\xc3\xa9");  // stored as UTF-8
+
+    // A flag given by the caller is trusted: false writes the text verbatim.
+    JsonValue verbatim = JsonValue::StringType("a\"b", false);
+    CHECK(verbatim.Serialize() == "\"a\"b\"");  // not valid JSON: the caller lied
+}
+
+void ArraysAndObjects() {
+    JsonValue order;                                     // null
+    order["id"] = 7;                                     // a key subscript makes it an object
+    order["lines"][2] = JsonValue::StringType("third");  // an index subscript grows the array
+    CHECK(order["lines"].Size() == 3 && order["lines"][0].IsNull());
+    CHECK(order.Serialize() == R"({"id":7,"lines":[null,null,"third"]})");
+
+    CHECK(order.HasField("id") && !order.HasField("name"));
+    try {
+        order.At("name");  // At never adds anything
+    } catch (const std::out_of_range& e) {
+        CHECK(std::string(e.what()) == "Key not found");
+    }
+
+    for (const JsonObject::Member& member : order.AsObject()) {  // stored order
+        std::cout << member.first << ": " << member.second.GetTypeString() << '\n';
+    }
+
+    JsonValue twice = JsonValue::Parse(std::string(R"({"k": 1, "k": 2})"));
+    CHECK(twice.Size() == 2 && twice.At("k") == JsonValue(1));  // the first member wins
+}
+
+void Parsing() {
+    JsonValue fromText = JsonValue::Parse(std::string(R"({"a": [1, 2.5, "x"]} // note)"));
+    JsonValue fromWide = JsonValue::Parse(std::wstring(L"{\"a\": [1, 2.5, \"x\"]}"));
+    CHECK(fromText == fromWide);
+
+    std::istringstream in("[true, null] /* trailing comments are fine */");
+    JsonValue fromStream = JsonValue::Parse(in);  // reads the stream's buffer
+    CHECK(fromStream.Size() == 2);
+}
+
+void Errors() {
+    std::error_code error;
+    JsonValue value = JsonValue::Parse(std::string("[1, 2,]"), error);
+    CHECK(error.value() == MalformedToken && value.IsNull());
+    CHECK(error.category() == JsonErrorCategory::s_item);
+    CHECK(error.message() == "Malformed token");
+
+    value = JsonValue::Parse(std::string("null"), error);  // success clears the code
+    CHECK(!error && value.IsNull());
+
+    try {
+        JsonValue::Parse(std::string("1 2"));
+    } catch (const std::invalid_argument& e) {
+        CHECK(std::string(e.what()) == "Left-over characters in stream after parsing a JSON value");
+    }
+}
+
+void Writing() {
+    JsonValue value = JsonValue::Parse(std::string("{ \"x\" : [ 1 , 0.1 , -3 ] }"));
+    CHECK(value.Serialize() == R"({"x":[1,0.10000000000000001,-3]})");
+
+    std::string out = "value=";
+    value.Format(out);  // appends the same text
+    CHECK(out == R"(value={"x":[1,0.10000000000000001,-3]})");
+
+    std::wostringstream wide;
+    value.Serialize(wide);  // the same characters as wide text
+    CHECK(wide.str() == L"{\"x\":[1,0.10000000000000001,-3]}");
+}
+
+void Lookup() {
+    JsonValue doc =
+        JsonValue::Parse(std::string(R"({"n": 5, "d": 5.0, "name": "kiv", "tags": ["a"]})"));
+
+    int n = 0;
+    double d = 0;
+    std::string name;
+    CHECK(TryGet(doc, "n", n) && n == 5);
+    CHECK(!TryGet(doc, "n", d));  // the double form takes the Double kind only
+    CHECK(TryGet(doc, "d", d) && d == 5.0);
+    CHECK(TryGet(doc, "name", name) && name == "kiv");
+    CHECK(!TryGet(doc, "missing", name) && name == "kiv");  // output left alone
+
+    const JsonArray* tags = nullptr;
+    CHECK(TryGet(doc, "tags", &tags) && tags->Size() == 1);  // no copy
+    const JsonValue& missing = TryGetRef(doc, "nothing");    // a shared null, never dangling
+    CHECK(missing.IsNull());
+    CHECK(GetIfObject(doc, "tags").IsNull());  // wrong type: null
+
+    unsigned int count = 0;
+    FromJson(count, doc.At("n"));  // whole-value conversions throw on the wrong type
+    CHECK(count == 5);
+}
+
+}  // namespace
+
+int main() {
+    Values();
+    Numbers();
+    Strings();
+    ArraysAndObjects();
+    Parsing();
+    Errors();
+    Writing();
+    Lookup();
+    std::cout << "all claims hold\n";
+    return 0;
+}
