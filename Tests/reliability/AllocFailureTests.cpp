@@ -1,0 +1,364 @@
+// Every allocation of an operation is made to fail in turn: the first, then the
+// second, and so on until the operation completes. Each time std::bad_alloc
+// must reach the caller, nothing may leak (counted here; LeakSanitizer checks
+// again in the sanitize build) and the documented state must hold afterwards.
+#include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONValue.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <system_error>
+
+namespace {
+
+// Allocations still allowed before the injected failure; negative: never fail.
+long g_allowed = -1;
+bool g_injected = false;
+long g_live = 0;  // blocks handed out by operator new and not yet deleted
+
+void* Allocate(size_t size, size_t alignment) {
+    if (g_allowed == 0) {
+        g_allowed = -1;  // one failure per attempt; cleanup may allocate again
+        g_injected = true;
+        throw std::bad_alloc();
+    }
+    if (g_allowed > 0) {
+        --g_allowed;
+    }
+    void* block = nullptr;
+    if (alignment <= alignof(std::max_align_t)) {
+        block = std::malloc(size == 0 ? 1 : size);
+    } else if (posix_memalign(&block, alignment, size == 0 ? alignment : size) != 0) {
+        block = nullptr;
+    }
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    ++g_live;
+    return block;
+}
+
+void Release(void* block) noexcept {
+    if (block != nullptr) {
+        --g_live;
+        std::free(block);
+    }
+}
+
+}  // namespace
+
+// Every replaceable form, so that no allocation escapes the count.
+void* operator new(size_t size) {
+    return Allocate(size, 0);
+}
+void* operator new[](size_t size) {
+    return Allocate(size, 0);
+}
+void* operator new(size_t size, std::align_val_t align) {
+    return Allocate(size, static_cast<size_t>(align));
+}
+void* operator new[](size_t size, std::align_val_t align) {
+    return Allocate(size, static_cast<size_t>(align));
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new(size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size, static_cast<size_t>(align));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size, static_cast<size_t>(align));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* block) noexcept {
+    Release(block);
+}
+void operator delete[](void* block) noexcept {
+    Release(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, size_t) noexcept {
+    Release(block);
+}
+void operator delete(void* block, std::align_val_t) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    Release(block);
+}
+void operator delete(void* block, size_t, std::align_val_t) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, size_t, std::align_val_t) noexcept {
+    Release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+
+namespace {
+
+// Every value kind, escapes of each sort, comments, nesting and numbers that
+// take the floating-point path.
+const char* const kDocument = R"({"null":null,"t":true,"f":false,"neg":-42,
+  "max":18446744073709551615,"dbl":3.25,"big":123456789012345678901,"exp":-1.5e-7,
+  "str":"plain","esc":"q\"b\\s\/n\nt\tu\u00e9\ud83d\ude00\u0001","utf8":"caf\u00e9",
+  "arr":[1,[2,[3,[]]],{}],"obj":{"k\u0041":{"nested":[null,{"x":"y"}]}}, /* block */
+  "empty":"",  // line comment
+  "list":[0,-0,0.5,1e300,"a","b","c","d","e","f","g","h"]})";
+
+size_t g_totalPoints = 0;
+
+// Runs op(state) on a fresh state from make(), with the n-th allocation inside
+// op failing, for n = 0, 1, ... until op completes without reaching the failure.
+// After each failure check(state) runs with allocation working again. Returns
+// the number of failure points.
+template <class Make, class Op, class Check>
+size_t ForEveryFailurePoint(Make make, Op op, Check check) {
+    {
+        auto warmUp = make();  // lazy one-time allocations of the run-time libraries
+        op(warmUp);
+    }
+    for (long n = 0;; ++n) {
+        auto state = make();
+        const long live = g_live;
+        g_injected = false;
+        g_allowed = n;
+        bool threw = false;
+        try {
+            op(state);
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        } catch (...) {
+            g_allowed = -1;
+            throw;
+        }
+        g_allowed = -1;
+        if (!g_injected) {
+            EXPECT_FALSE(threw);
+            g_totalPoints += n;
+            return n;
+        }
+        EXPECT_TRUE(threw) << "the failure of allocation " << n << " did not reach the caller";
+        EXPECT_EQ(g_live, live) << "blocks leaked after the failure of allocation " << n;
+        check(state, n);
+        if (::testing::Test::HasFailure()) {
+            return n;  // one report per fault is enough
+        }
+    }
+}
+
+struct NoState {};
+auto MakeNothing = [] { return NoState{}; };
+auto CheckNothing = [](auto&, long) {};
+
+JsonValue Document() {
+    return JsonValue::Parse(std::string(kDocument));
+}
+
+// Holds everything written to it without allocating, so that a write cannot fail.
+template <class C>
+class FixedBuffer : public std::basic_streambuf<C> {
+public:
+    FixedBuffer() { this->setp(m_storage, m_storage + sizeof m_storage / sizeof(C)); }
+    size_t Written() const { return static_cast<size_t>(this->pptr() - this->pbase()); }
+
+private:
+    C m_storage[4096];
+};
+
+TEST(AllocFailure, ParseNarrowStringBothForms) {
+    struct Text {
+        std::string text{kDocument};
+        std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
+    };
+    auto make = [] { return Text{}; };
+    const size_t points = ForEveryFailurePoint(
+        make, [](Text& s) { JsonValue::Parse(s.text, s.ec); },
+        [](Text& s, long n) {
+            EXPECT_EQ(s.ec, std::error_code(MismatchedBraces, JsonErrorCategory::s_item))
+                << "ec was assigned although allocation " << n << " failed";
+        });
+    EXPECT_GT(points, 40u);
+    EXPECT_EQ(points, ForEveryFailurePoint(
+                          make, [](Text& s) { JsonValue::Parse(s.text); }, CheckNothing));
+}
+
+TEST(AllocFailure, ParseNarrowStream) {
+    struct Stream {
+        std::istringstream in{kDocument};
+        std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
+    };
+    ForEveryFailurePoint([] { return Stream{}; }, [](Stream& s) { JsonValue::Parse(s.in, s.ec); },
+                         [](Stream& s, long) {
+                             EXPECT_EQ(s.ec.value(), MismatchedBraces);
+                             EXPECT_EQ(s.in.rdstate(), std::ios::goodbit);
+                         });
+    ForEveryFailurePoint([] { return Stream{}; }, [](Stream& s) { JsonValue::Parse(s.in); },
+                         [](Stream&, long) {});
+}
+
+TEST(AllocFailure, ParseWideStringAndStream) {
+    const std::string narrow = kDocument;
+    struct Wide {
+        std::wstring text;
+        std::wistringstream in;
+        std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
+    };
+    auto make = [&] {
+        Wide w;
+        w.text.assign(narrow.begin(), narrow.end());  // the document is ASCII
+        w.in.str(w.text);
+        return w;
+    };
+    auto unassigned = [](Wide& w, long) { EXPECT_EQ(w.ec.value(), MismatchedBraces); };
+    ForEveryFailurePoint(
+        make, [](Wide& w) { JsonValue::Parse(w.text, w.ec); }, unassigned);
+    ForEveryFailurePoint(
+        make, [](Wide& w) { JsonValue::Parse(w.in, w.ec); }, unassigned);
+    ForEveryFailurePoint(
+        make, [](Wide& w) { JsonValue::Parse(w.in); }, unassigned);
+}
+
+TEST(AllocFailure, BuildAndCopyTrees) {
+    ForEveryFailurePoint(
+        MakeNothing,
+        [](NoState&) {
+            JsonValue root;
+            root["name"] = JsonValue::StringType(std::wstring(L"caf\u00e9 \"quoted\""));
+            root["list"][size_t{3}] = JsonValue(2.5);
+            root["list"][size_t{0}] = JsonValue::ArrayType({JsonValue(1), JsonValue(-1L)});
+            root['c'] = JsonValue::ObjectType({{"k", JsonValue(true)}, {"k", JsonValue()}});
+            root[std::string("wide")] = JsonValue::StringType(std::string(40, 'x'), false);
+            const JsonValue copy = root;
+            EXPECT_TRUE(copy == root);
+        },
+        CheckNothing);
+
+    const JsonValue source = Document();
+    ForEveryFailurePoint(
+        MakeNothing,
+        [&](NoState&) {
+            const JsonValue copy(source);
+            const JsonObject object(source.AsObject());
+            const JsonArray array(source.At("list").AsArray());
+        },
+        CheckNothing);
+}
+
+TEST(AllocFailure, FailedCopyAssignmentLeavesTargetAsItWas) {
+    const JsonValue source = Document();
+    const std::string before = R"({"old":[1,2,{"x":"y"}]})";
+    ForEveryFailurePoint(
+        [&] { return JsonValue::Parse(before); }, [&](JsonValue& target) { target = source; },
+        [&](JsonValue& target, long n) {
+            EXPECT_EQ(target.Serialize(), before) << "after the failure of allocation " << n;
+        });
+}
+
+TEST(AllocFailure, FailedSubscriptLeavesValueAsItWas) {
+    struct Case {
+        const char* text;
+        void (*grow)(JsonValue&);
+    } cases[] = {
+        {"[1,2]", [](JsonValue& v) { v[size_t{40}] = JsonValue(true); }},
+        {"null", [](JsonValue& v) { v[size_t{5}]; }},
+        {"null", [](JsonValue& v) { v["key"]; }},
+        {R"({"a":1})", [](JsonValue& v) { v[std::string(40, 'k')]; }},
+        {R"({"a":1,"b":2,"c":3,"d":4})", [](JsonValue& v) { v['e']; }},
+    };
+    for (const Case& c : cases) {
+        ForEveryFailurePoint([&] { return JsonValue::Parse(std::string(c.text)); }, c.grow,
+                             [&](JsonValue& value, long n) {
+                                 EXPECT_EQ(value.Serialize(), c.text)
+                                     << "after the failure of allocation " << n;
+                             });
+    }
+}
+
+TEST(AllocFailure, Serialization) {
+    const JsonValue tree = Document();
+    ForEveryFailurePoint(
+        MakeNothing, [&](NoState&) { tree.Serialize(); }, CheckNothing);
+    ForEveryFailurePoint(
+        MakeNothing,
+        [&](NoState&) {
+            std::wstring out;
+            tree.Format(out);
+        },
+        CheckNothing);
+
+    struct Narrow {
+        FixedBuffer<char> buffer;
+        std::ostream out{&buffer};
+    };
+    ForEveryFailurePoint(
+        [] { return std::make_unique<Narrow>(); }, [&](auto& s) { tree.Serialize(s->out); },
+        [](auto& s, long n) {
+            EXPECT_EQ(s->buffer.Written(), 0u) << "after the failure of allocation " << n;
+        });
+
+    struct Wide {
+        FixedBuffer<wchar_t> buffer;
+        std::wostream out{&buffer};
+    };
+    ForEveryFailurePoint(
+        [] { return std::make_unique<Wide>(); }, [&](auto& s) { tree.Serialize(s->out); },
+        [](auto& s, long n) {
+            EXPECT_EQ(s->buffer.Written(), 0u) << "after the failure of allocation " << n;
+        });
+
+    // Format keeps what it appended before the failure; it must only not leak.
+    ForEveryFailurePoint(
+        [] {
+            std::string out;
+            out.reserve(4096);  // no reallocation, so the block count stays put
+            return out;
+        },
+        [&](std::string& out) { tree.Format(out); }, [](std::string&, long) {});
+}
+
+class ReportTotal : public ::testing::Environment {
+    void TearDown() override {
+        std::cout << "allocation failure points covered: " << g_totalPoints << "\n";
+    }
+};
+const auto* const g_reportTotal = ::testing::AddGlobalTestEnvironment(new ReportTotal);
+
+}  // namespace
