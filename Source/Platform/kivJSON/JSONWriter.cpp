@@ -6,7 +6,10 @@
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstddef>
+#include <type_traits>
 
 namespace _Private {
 namespace {
@@ -54,27 +57,53 @@ bool NeedsEscape(Unsigned<C> c) {
     return c < 0x20 || c == 0x22 || c == 0x5C;
 }
 
-// Runs of characters that need no escape are appended in one block.
-template <class C>
-void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C>& source) {
-    const C* run = source.data();
-    const C* const end = run + source.size();
-    for (const C* p = run; p != end; ++p) {
-        const Unsigned<C> c = static_cast<Unsigned<C>>(*p);
-        if (!NeedsEscape<C>(c)) {
+// Appends `count` characters of same-width or ASCII text. Widening is done in
+// place: the iterator form of append would build a temporary string.
+template <class C, class S>
+void AppendChars(std::basic_string<C>& target, const S* text, size_t count) {
+    if constexpr (std::is_same_v<C, S>) {
+        target.append(text, count);
+    } else {
+        const size_t size = target.size();
+        target.resize(size + count);
+        std::copy(text, text + count, target.begin() + static_cast<std::ptrdiff_t>(size));
+    }
+}
+
+// Runs of characters that need no escape are appended in one block. The source
+// may be narrower than the target only when it is ASCII.
+template <class C, class S>
+void AppendEscapedChars(std::basic_string<C>& target, const S* run, const S* const end) {
+    for (const S* p = run; p != end; ++p) {
+        const Unsigned<S> c = static_cast<Unsigned<S>>(*p);
+        if (!NeedsEscape<S>(c)) {
             continue;
         }
-        target.append(run, static_cast<size_t>(p - run));
+        AppendChars(target, run, static_cast<size_t>(p - run));
         run = p + 1;
         target.push_back(C('\\'));
-        if (const C letter = ShortEscape<C>(c)) {
-            target.push_back(letter);
+        if (const S letter = ShortEscape<S>(c)) {
+            target.push_back(C(letter));
         } else {
             target.push_back(C('u'));
-            AppendControlChar(target, *p);
+            AppendControlChar(target, C(*p));
         }
     }
-    target.append(run, static_cast<size_t>(end - run));
+    AppendChars(target, run, static_cast<size_t>(end - run));
+}
+
+template <class C>
+void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C>& source) {
+    AppendEscapedChars(target, source.data(), source.data() + source.size());
+}
+
+bool KeyIsAscii(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void FormatString(const std::string& source, std::string& target) {
@@ -97,14 +126,20 @@ void FormatString(const std::string& source, std::string& target) {
 
 void FormatString(const std::string& source, std::wstring& target) {
     target.push_back(L'"');
-    AppendEscapedString<wchar_t>(target, ConvertTo<std::wstring, std::string>(source));
+    if (KeyIsAscii(source)) {
+        // ASCII converts one to one; this skips building a converter and its
+        // locale facet for every key.
+        AppendEscapedChars(target, source.data(), source.data() + source.size());
+    } else {
+        AppendEscapedString<wchar_t>(target, ConvertTo<std::wstring, std::string>(source));
+    }
     target.push_back(L'"');
 }
 
 // A literal of ASCII characters appended in the target's width.
 template <class C, size_t N>
 void AppendLiteral(std::basic_string<C>& target, const char (&text)[N]) {
-    target.append(text, text + N - 1);
+    AppendChars(target, text, N - 1);
 }
 
 // --- Number text ---------------------------------------------------------------
@@ -131,7 +166,7 @@ template <class C, class Integer>
 void AppendInteger(std::basic_string<C>& target, Integer value) {
     char digits[24];
     const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    target.append(static_cast<const char*>(digits), end);
+    AppendChars(target, digits, static_cast<size_t>(end - digits));
 }
 
 }  // namespace
