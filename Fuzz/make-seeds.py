@@ -4,7 +4,8 @@
     make-seeds.py OUTDIR [DATA_DIR]
 
 OUTDIR/narrow gets UTF-8 text (string, stream and round-trip targets),
-OUTDIR/wide the same texts as 32-bit little-endian elements (wide target).
+OUTDIR/wide the same texts as 32-bit little-endian elements (wide target), and
+OUTDIR/wide.dict the tokens of Fuzz/json.dict in that form.
 Seeds are hand-written snippets plus pieces derived at run time from the
 benchmark documents in DATA_DIR/bench, when that directory exists: whole
 subtrees written compactly, and raw slices that cut through the text.
@@ -64,6 +65,18 @@ def derived(data_dir):
     return seeds
 
 
+def write_wide_dict(out):
+    here = os.path.dirname(os.path.abspath(__file__))
+    lines = []
+    for line in open(os.path.join(here, "json.dict"), encoding="utf-8"):
+        line = line.strip()
+        if line.startswith('"') and line.endswith('"'):
+            token = line[1:-1].encode("ascii").decode("unicode_escape")
+            lines.append('"' + "".join(f"\\x{b:02x}" for b in token.encode("utf-32-le")) + '"')
+    with open(os.path.join(out, "wide.dict"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
@@ -81,6 +94,7 @@ def main():
         text = seed.decode("utf-8", errors="replace")
         with open(os.path.join(out, "wide", name), "wb") as f:
             f.write(text.encode("utf-32-le"))
+    write_wide_dict(out)
     print(f"{len(seeds)} seeds in {out}")
 
 
