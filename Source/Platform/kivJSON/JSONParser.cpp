@@ -779,7 +779,13 @@ JsonStreamParser<C>::JsonStreamParser(std::basic_istream<C>& stream)
 
 template <class C>
 typename JsonStreamParser<C>::CharValue JsonStreamParser<C>::NextCharacter() {
-    return m_streamBuf->sbumpc();
+    const CharValue c = m_streamBuf->sbumpc();
+    if (c == this->m_eof) {
+        // The end stays the end: a wide element equal to WEOF ends the input here,
+        // as in the string source, instead of being stepped over.
+        m_streamBuf = ParserEmptyStreamBuffer<C>();
+    }
+    return c;
 }
 
 template <class C>
