@@ -76,4 +76,12 @@ if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
       -DGENERATOR=${CMAKE_GENERATOR}
       -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/InstallAndConsume.cmake)
   set_tests_properties(InstallAndConsume PROPERTIES TIMEOUT 300)
+  find_program(KIVJSON_DPKG_DEB dpkg-deb)
+  if(KIVJSON_DPKG_DEB)
+    add_test(NAME PackageDeb
+      COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/PackageDeb.cmake)
+    set_tests_properties(PackageDeb PROPERTIES TIMEOUT 300)
+  endif()
 endif()
