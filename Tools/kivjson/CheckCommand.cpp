@@ -17,9 +17,12 @@ const char kCheckUsage[] =
     "Validates each document. Valid documents are silent; an invalid one prints\n"
     "  FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)\n"
     "on stderr, where LINE:COLUMN is the character at which parsing stopped\n"
-    "(columns count characters, from 1).\n"
+    "(columns count characters, from 1), or the end of the text when it ran out.\n"
+    "Text left over after a complete value is reported at the last character\n"
+    "of its first token.\n"
     "\n"
-    "  --wide      decode the text to wide characters and use the wide parser\n"
+    "  --wide      decode the text to wide characters (ill-formed UTF-8 becomes\n"
+    "              U+FFFD) and use the wide parser\n"
     "  -v          print 'FILE: ok' for each valid document\n";
 
 // The wide parser reports no position; the narrow stream parser locates the
