@@ -5,7 +5,11 @@
 
 #include <cfloat>
 #include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -195,6 +199,32 @@ TEST(Writer, WideStringValueThatIsNotUtf8) {
     std::wstring wide;
     value.Format(wide);
     EXPECT_EQ(wide, L"[\"a\uFFFDz\",\"\uFFFD\"]");
+}
+
+// Whole numbers come back as integers, so values are compared, not kinds.
+TEST(Writer, DoublesReadBackExactly) {
+    std::mt19937_64 random(7);
+    std::vector<JsonValue> numbers;
+    while (numbers.size() < 20000) {
+        const uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) {
+            numbers.emplace_back(value);
+        }
+    }
+    const JsonValue tree = Arr(std::move(numbers));
+    std::wstring wide;
+    tree.Format(wide);
+    const JsonValue narrowBack = JsonValue::Parse(tree.Serialize());
+    const JsonValue wideBack = JsonValue::Parse(wide);
+    ASSERT_EQ(narrowBack.Size(), tree.Size());
+    ASSERT_EQ(wideBack.Size(), tree.Size());
+    for (size_t i = 0; i < tree.Size(); ++i) {
+        const double value = tree.At(i).AsDouble();
+        ASSERT_EQ(narrowBack.At(i).AsDouble(), value) << tree.At(i).Serialize();
+        ASSERT_EQ(wideBack.At(i).AsDouble(), value) << tree.At(i).Serialize();
+    }
 }
 
 }  // namespace
