@@ -113,6 +113,7 @@ TEST(Number, EqualityNeedsTheSameKind) {
     } cases[] = {
         {"int 5 / unsigned long 5", JsonNumber(5), JsonNumber(5UL), true},
         {"int 5 / double 5.0", JsonNumber(5), JsonNumber(5.0), false},
+        {"int 0 / double 0.0 (same bits)", JsonNumber(0), JsonNumber(0.0), false},
         {"int -1 / long -1", JsonNumber(-1), JsonNumber(-1L), true},
         {"long -1 / unsigned long max", JsonNumber(-1L), JsonNumber(ULONG_MAX), false},
         {"0.0 / -0.0", JsonNumber(0.0), JsonNumber(-0.0), true},
