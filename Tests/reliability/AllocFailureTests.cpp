@@ -144,6 +144,7 @@ const char* const kDocument = R"({"null":null,"t":true,"f":false,"neg":-42,
   "list":[0,-0,0.5,1e300,"a","b","c","d","e","f","g","h"]})";
 
 size_t g_totalPoints = 0;
+size_t g_testPoints = 0;
 
 // Runs op(state) on a fresh state from make(), with the n-th allocation inside
 // op failing, for n = 0, 1, ... until op completes without reaching the failure.
@@ -173,6 +174,7 @@ size_t ForEveryFailurePoint(Make make, Op op, Check check) {
         if (!g_injected) {
             EXPECT_FALSE(threw);
             g_totalPoints += n;
+            g_testPoints += n;
             return n;
         }
         EXPECT_TRUE(threw) << "the failure of allocation " << n << " did not reach the caller";
@@ -183,6 +185,14 @@ size_t ForEveryFailurePoint(Make make, Op op, Check check) {
         }
     }
 }
+
+class AllocFailure : public ::testing::Test {
+protected:
+    void TearDown() override {
+        std::cout << "failure points covered: " << g_testPoints << "\n";
+        g_testPoints = 0;
+    }
+};
 
 struct NoState {};
 auto MakeNothing = [] { return NoState{}; };
@@ -203,7 +213,7 @@ private:
     C m_storage[4096];
 };
 
-TEST(AllocFailure, ParseNarrowStringBothForms) {
+TEST_F(AllocFailure, ParseNarrowStringBothForms) {
     struct Text {
         std::string text{kDocument};
         std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
@@ -220,7 +230,7 @@ TEST(AllocFailure, ParseNarrowStringBothForms) {
                           make, [](Text& s) { JsonValue::Parse(s.text); }, CheckNothing));
 }
 
-TEST(AllocFailure, ParseNarrowStream) {
+TEST_F(AllocFailure, ParseNarrowStream) {
     struct Stream {
         std::istringstream in{kDocument};
         std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
@@ -234,7 +244,7 @@ TEST(AllocFailure, ParseNarrowStream) {
                          [](Stream&, long) {});
 }
 
-TEST(AllocFailure, ParseWideStringAndStream) {
+TEST_F(AllocFailure, ParseWideStringAndStream) {
     const std::string narrow = kDocument;
     struct Wide {
         std::wstring text;
@@ -256,7 +266,7 @@ TEST(AllocFailure, ParseWideStringAndStream) {
         make, [](Wide& w) { JsonValue::Parse(w.in); }, unassigned);
 }
 
-TEST(AllocFailure, BuildAndCopyTrees) {
+TEST_F(AllocFailure, BuildAndCopyTrees) {
     ForEveryFailurePoint(
         MakeNothing,
         [](NoState&) {
@@ -282,7 +292,7 @@ TEST(AllocFailure, BuildAndCopyTrees) {
         CheckNothing);
 }
 
-TEST(AllocFailure, FailedCopyAssignmentLeavesTargetAsItWas) {
+TEST_F(AllocFailure, FailedCopyAssignmentLeavesTargetAsItWas) {
     const JsonValue source = Document();
     const std::string before = R"({"old":[1,2,{"x":"y"}]})";
     ForEveryFailurePoint(
@@ -292,7 +302,7 @@ TEST(AllocFailure, FailedCopyAssignmentLeavesTargetAsItWas) {
         });
 }
 
-TEST(AllocFailure, FailedSubscriptLeavesValueAsItWas) {
+TEST_F(AllocFailure, FailedSubscriptLeavesValueAsItWas) {
     struct Case {
         const char* text;
         void (*grow)(JsonValue&);
@@ -312,7 +322,7 @@ TEST(AllocFailure, FailedSubscriptLeavesValueAsItWas) {
     }
 }
 
-TEST(AllocFailure, Serialization) {
+TEST_F(AllocFailure, Serialization) {
     const JsonValue tree = Document();
     ForEveryFailurePoint(
         MakeNothing, [&](NoState&) { tree.Serialize(); }, CheckNothing);
