@@ -85,6 +85,10 @@ TEST(Parser, EveryFormAgrees) {
         {R"(["caf\u00e9","\ud83d\ude00",{"\u00e9":0}])",
          "[\"caf\xC3\xA9\",\"\xF0\x9F\x98\x80\",{\"\xC3\xA9\":0}]"},
         {"[\"caf\xC3\xA9\"]", "[\"caf\xC3\xA9\"]"},
+        // Broken surrogate pairs become U+FFFD alike in both widths.
+        {R"(["\uD800\u0041","\uD800\uD800"])",
+         "[\"\xEF\xBF\xBD"
+         "A\",\"\xEF\xBF\xBD\xEF\xBF\xBD\"]"},
         {R"(["a\"b\\c\/d\n"])", R"(["a\"b\\c/d\n"])"},
         {"[18446744073709551615,-9223372036854775808,-0]",
          "[18446744073709551615,-9223372036854775808,0]"},

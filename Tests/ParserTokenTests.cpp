@@ -264,6 +264,7 @@ TEST(ParserTokens, WideStrings) {
         {LR"("\uDC00")", std::wstring(1, wchar_t(0xDC00))},
         // Our choice: U+FFFD for the high unit, then the second unit as it is.
         {LR"("\uD800\u0041")", L"\uFFFDA"},
+        {LR"("\uD800\uD800")", L"\uFFFD\uFFFD"},
         {L"\"\U0001F600\"", std::wstring(1, wchar_t(0x1F600))},
     };
     for (const auto& c : cases) {

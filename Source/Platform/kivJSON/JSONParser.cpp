@@ -94,11 +94,13 @@ void ConvertAppendUnicodeUnit(JsonParser<wchar_t>::Token& token, char16_t unit) 
 }
 
 // A high surrogate whose partner is no low surrogate becomes U+FFFD, and the
-// partner is kept as a character of its own, as the narrow conversion does.
+// partner a character of its own (U+FFFD again if it is a high surrogate too),
+// so that both widths store the same text, as the narrow conversion does.
 void ConvertAppendUnicodePair(JsonParser<wchar_t>::Token& token, char16_t high, char16_t low) {
     if (low < 0xDC00 || low > 0xDFFF) {
+        const bool surrogate = low >= 0xD800 && low <= 0xDBFF;
         token.text.push_back(static_cast<wchar_t>(0xFFFD));
-        token.text.push_back(static_cast<wchar_t>(low));
+        token.text.push_back(static_cast<wchar_t>(surrogate ? 0xFFFD : low));
         return;
     }
     token.text.push_back(static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00)));
@@ -212,8 +214,10 @@ void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
 template <class C>
 void JsonParser<C>::GetNextToken(Token& token) {
     for (;;) {
-        EatWhitespace();
-        const CharValue c = NextCharacter();
+        CharValue c = NextCharacter();
+        while (c != m_eof && IsWhitespace(c)) {
+            c = NextCharacter();
+        }
         CreateToken(token, Token::EndOfInput);
         if (c == m_eof) {
             return;

@@ -69,6 +69,7 @@ public:
     // Reads the next token, skipping whitespace and comments. A failure leaves
     // kind EndOfInput and stores the code in token.error; success leaves error alone.
     void GetNextToken(Token& token);
+    // Consumes whitespace; the first other character stays unread.
     void EatWhitespace();
     void CreateToken(Token& token, typename Token::Kind kind);
     // After the first letter: the rest of the keyword. False on a mismatch.
