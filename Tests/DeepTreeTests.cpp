@@ -53,9 +53,9 @@ TEST_P(DeepTree, CopiesComparesWritesAndDestroys) {
 
 INSTANTIATE_TEST_SUITE_P(Nestings, DeepTree,
                          ::testing::Values(Nesting::Arrays, Nesting::Objects, Nesting::Mixed),
-                         [](const ::testing::TestParamInfo<Nesting>& info) {
+                         ([](const ::testing::TestParamInfo<Nesting>& info) {
                              const char* names[] = {"Arrays", "Objects", "Mixed"};
                              return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         }));
 
 }  // namespace
