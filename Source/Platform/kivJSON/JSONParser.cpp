@@ -30,12 +30,14 @@ constexpr signed char s_hexValEscapeLUT[128] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
 };
 
-// The C library decides, so the locale's whitespace separates tokens too.
+// The C library decides, so the locale's whitespace separates tokens too. The
+// printable ASCII characters are whitespace in no locale, and they start almost
+// every token, so they skip the library call.
 bool IsWhitespace(int c) {
-    return std::isspace(c) != 0;
+    return (c <= ' ' || c >= 0x7F) && std::isspace(c) != 0;
 }
 bool IsWhitespace(unsigned int c) {
-    return std::iswspace(c) != 0;
+    return (c <= ' ' || c >= 0x7F) && std::iswspace(c) != 0;
 }
 
 // Only ASCII digits count, in either width.
