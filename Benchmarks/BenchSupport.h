@@ -13,8 +13,8 @@ namespace kivbench {
 // SuiteBench.cpp). Single-threaded use only: the suite never runs threads.
 struct HeapCounters {
     size_t allocations = 0;  // calls to any operator new
-    size_t bytes = 0;        // bytes requested by those calls
-    size_t liveBytes = 0;    // requested bytes not yet freed
+    size_t bytes = 0;        // usable bytes of the blocks they returned
+    size_t liveBytes = 0;    // usable bytes of the blocks not yet freed
 };
 HeapCounters& Heap();
 

@@ -20,6 +20,9 @@
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
+#include <malloc.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -33,45 +36,40 @@
 
 // --- Counting allocation functions ---------------------------------------------
 //
-// Each block carries its requested size just before the pointer handed out,
-// so that unsized deletes can keep the live total.
+// Blocks come straight from malloc, so the libraries under test see the same
+// block sizes and alignment as without counting. Sizes are malloc's usable
+// sizes (the request rounded up to the allocator's granularity), which is what
+// a block really occupies and is known again when it is freed.
 
 namespace {
 
 kivbench::HeapCounters g_heap;
 
-constexpr size_t kBlockHeader = 16;  // keeps malloc's 16-byte alignment
-
-size_t HeaderFor(size_t alignment) {
-    return alignment > kBlockHeader ? alignment : kBlockHeader;
-}
+constexpr size_t kMallocAlignment = alignof(std::max_align_t);
 
 void* CountedAllocate(size_t size, size_t alignment) noexcept {
-    const size_t header = HeaderFor(alignment);
-    if (size > SIZE_MAX / 2 - header) {
+    void* block = nullptr;
+    if (alignment <= kMallocAlignment) {
+        block = std::malloc(size != 0 ? size : 1);
+    } else if (size <= SIZE_MAX - alignment) {
+        block = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    }
+    if (block == nullptr) {
         return nullptr;
     }
-    void* base = header == kBlockHeader
-                     ? std::malloc(size + header)
-                     : std::aligned_alloc(header, (size + header + header - 1) / header * header);
-    if (base == nullptr) {
-        return nullptr;
-    }
-    char* user = static_cast<char*>(base) + header;
-    reinterpret_cast<size_t*>(user)[-1] = size;
+    const size_t usable = malloc_usable_size(block);
     ++g_heap.allocations;
-    g_heap.bytes += size;
-    g_heap.liveBytes += size;
-    return user;
+    g_heap.bytes += usable;
+    g_heap.liveBytes += usable;
+    return block;
 }
 
-void CountedFree(void* block, size_t alignment) noexcept {
+void CountedFree(void* block) noexcept {
     if (block == nullptr) {
         return;
     }
-    char* user = static_cast<char*>(block);
-    g_heap.liveBytes -= reinterpret_cast<size_t*>(user)[-1];
-    std::free(user - HeaderFor(alignment));
+    g_heap.liveBytes -= malloc_usable_size(block);
+    std::free(block);
 }
 
 void* AllocateOrThrow(size_t size, size_t alignment) {
@@ -94,16 +92,16 @@ size_t AlignOf(std::align_val_t alignment) {
 }  // namespace
 
 void* operator new(size_t size) {
-    return AllocateOrThrow(size, kBlockHeader);
+    return AllocateOrThrow(size, kMallocAlignment);
 }
 void* operator new[](size_t size) {
-    return AllocateOrThrow(size, kBlockHeader);
+    return AllocateOrThrow(size, kMallocAlignment);
 }
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    return CountedAllocate(size, kBlockHeader);
+    return CountedAllocate(size, kMallocAlignment);
 }
 void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    return CountedAllocate(size, kBlockHeader);
+    return CountedAllocate(size, kMallocAlignment);
 }
 void* operator new(size_t size, std::align_val_t alignment) {
     return AllocateOrThrow(size, AlignOf(alignment));
@@ -119,40 +117,40 @@ void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow
 }
 
 void operator delete(void* block) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
 void operator delete[](void* block) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
 void operator delete(void* block, size_t) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
 void operator delete[](void* block, size_t) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
 void operator delete(void* block, const std::nothrow_t&) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
 void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    CountedFree(block, kBlockHeader);
+    CountedFree(block);
 }
-void operator delete(void* block, std::align_val_t alignment) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete(void* block, std::align_val_t) noexcept {
+    CountedFree(block);
 }
-void operator delete[](void* block, std::align_val_t alignment) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete[](void* block, std::align_val_t) noexcept {
+    CountedFree(block);
 }
-void operator delete(void* block, size_t, std::align_val_t alignment) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete(void* block, size_t, std::align_val_t) noexcept {
+    CountedFree(block);
 }
-void operator delete[](void* block, size_t, std::align_val_t alignment) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete[](void* block, size_t, std::align_val_t) noexcept {
+    CountedFree(block);
 }
-void operator delete(void* block, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    CountedFree(block);
 }
-void operator delete[](void* block, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-    CountedFree(block, AlignOf(alignment));
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    CountedFree(block);
 }
 
 namespace kivbench {

@@ -70,12 +70,18 @@ def machine(context, build):
     flags = " ".join(x for x in [cache_value(build, "CMAKE_CXX_FLAGS"),
                                  cache_value(build, f"CMAKE_CXX_FLAGS_{build_type.upper()}")] if x)
     load = context.get("load_avg", [])
+    try:
+        commit = subprocess.run(["git", "-C", os.path.dirname(os.path.abspath(__file__)), "describe",
+                                 "--always", "--dirty"], capture_output=True, text=True,
+                                check=False).stdout.strip() or "unknown"
+    except OSError:
+        commit = "unknown"
     return [
         f"- CPU: {cpu}, {context.get('num_cpus', os.cpu_count())} cores at "
         f"{context.get('mhz_per_cpu', '?')} MHz; {platform.system()} {platform.release()}",
         f"- Compiler: {version}; {build_type} build, flags `{flags} -std=c++17` "
         "(libraries shared, hidden visibility)",
-        f"- Run: {context.get('date', '?')}, load average at start "
+        f"- Source: commit {commit}; run {context.get('date', '?')}, load average at start "
         f"{', '.join(f'{x:.2f}' for x in load) if load else '?'}",
     ]
 
@@ -232,7 +238,7 @@ def main():
               "Benchmarks/SuiteBench.cpp.", ""]
     lines += kivjson_table(medians)
     lines += ["## Memory per parse", "",
-              "Counted by the benchmark's replaced global operator new/delete (requested bytes).", ""]
+              "Counted by the benchmark's replaced global operator new/delete; bytes are malloc's usable sizes of the blocks (the request rounded up to malloc's granularity). RapidJSON's pools are routed through operator new; simdjson reuses one parser (no allocation per parse) and its held bytes are a fresh parser's buffers for the document.", ""]
     lines += memory_table(medians)
     lines += ["## Targets", ""] + targets_table(medians)
     lines += ["![parse and serialize throughput](performance.png)", "", END]
