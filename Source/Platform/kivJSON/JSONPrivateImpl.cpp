@@ -229,8 +229,10 @@ JsonArrayTypeImpl::~JsonArrayTypeImpl() {
 // --- Object -----------------------------------------------------------------------------
 
 JsonObjectTypeImpl::JsonObjectTypeImpl() = default;
-JsonObjectTypeImpl::JsonObjectTypeImpl(std::vector<std::pair<std::string, JsonValue>> pairs)
-    : m_object(pairs) {}
+JsonObjectTypeImpl::JsonObjectTypeImpl(std::vector<std::pair<std::string, JsonValue>> pairs) {
+    // The argument is already the caller's deep copy: adopt it instead of copying again.
+    m_object.m_pairs = std::move(pairs);
+}
 JsonObjectTypeImpl::JsonObjectTypeImpl(const JsonObjectTypeImpl& other) = default;
 
 bool JsonObjectTypeImpl::IsEqual(const JsonObjectTypeImpl* other) const {
