@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -150,7 +149,7 @@ TEST(ParserTokens, Numbers) {
         {"2e-3", "d0.002"},
         {"01.5", "d1.5"},
         {"0.1", "d0.10000000000000001"},
-        {"-0.0", "d-0"},
+        {"-0.0", "d-0"},  // the sign is applied after the conversion
         {"1e999", "dinf"},
         {"-1e999", "d-inf"},
         {"1e-400", "d0"},
@@ -166,15 +165,6 @@ TEST(ParserTokens, Numbers) {
     for (const auto& c : cases) {
         EXPECT_EQ(NumberOf(c.input), c.expected) << "input: " << c.input;
     }
-    double zero = -1;
-    {
-        const std::string text = "-0.0";
-        JsonStringParser<char> parser(text);
-        Token token;
-        parser.GetNextToken(token);
-        zero = token.doubleValue;
-    }
-    EXPECT_TRUE(std::signbit(zero));
 }
 
 TEST(ParserTokens, NumberStopsBeforeNextToken) {
