@@ -40,12 +40,6 @@ inline void CheckVerdict(const std::error_code& ec) {
     FUZZ_CHECK(IsCleared(ec) || IsOurFailure(ec), "ec is neither cleared nor one of our codes");
 }
 
-inline uint64_t BitsOf(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 inline double DoubleOf(const JsonNumber& number) {
     double value;
     std::memcpy(&value, &number.m_value, sizeof value);
