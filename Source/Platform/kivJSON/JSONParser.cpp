@@ -2,6 +2,8 @@
 // once over the character type and instantiated for char and wchar_t at the end.
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/ParseDocument.h"
+#include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
@@ -11,6 +13,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cwctype>
+#include <stdexcept>
 #include <streambuf>
 #include <type_traits>
 
@@ -30,14 +33,18 @@ constexpr signed char s_hexValEscapeLUT[128] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
 };
 
-// The C library decides, so the locale's whitespace separates tokens too. The
-// printable ASCII characters are whitespace in no locale, and they start almost
-// every token, so they skip the library call.
+// The C library decides, so the locale's whitespace separates tokens too. Space,
+// tab, line feed and carriage return are whitespace in every locale and the
+// printable ASCII characters in none; only the rest asks the library.
+template <class V>
+bool IsCommonWhitespace(V c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
 bool IsWhitespace(int c) {
-    return (c <= ' ' || c >= 0x7F) && std::isspace(c) != 0;
+    return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::isspace(c) != 0);
 }
 bool IsWhitespace(unsigned int c) {
-    return (c <= ' ' || c >= 0x7F) && std::iswspace(c) != 0;
+    return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::iswspace(c) != 0);
 }
 
 // Only ASCII digits count, in either width.
@@ -58,22 +65,6 @@ UniquePtr<_Private::JsonValueTypeImpl> ParserNull() {
 }
 
 // --- "\u" escapes ------------------------------------------------------------------------
-
-// Reads four hex digits into `unit`; false at the first character that is not one.
-template <class C>
-bool ReadHexUnit(JsonParser<C>& parser, char16_t& unit) {
-    unsigned value = 0;
-    for (int i = 0; i < 4; ++i) {
-        using Unit = std::make_unsigned_t<typename JsonParser<C>::CharValue>;
-        const Unit c = static_cast<Unit>(parser.NextCharacter());  // m_eof turns huge
-        if (c > 127 || s_hexValEscapeLUT[c] < 0) {
-            return false;
-        }
-        value = (value << 4) | static_cast<unsigned>(s_hexValEscapeLUT[c]);
-    }
-    unit = static_cast<char16_t>(value);
-    return true;
-}
 
 // Narrow text: the core library encodes UTF-16 as UTF-8 (a surrogate without
 // its partner becomes U+FFFD there). ASCII needs no conversion.
@@ -195,17 +186,512 @@ std::string ParserKeyToUtf8(std::wstring&& key) {
 
 }  // namespace
 
-// ===== JsonParser<C>: tokenizer ============================================================
+// ===== The engine: tokenizer, scanners and grammar ========================================
+
+namespace _Private {
+
+// The tokenizer, the scanners and the grammar, written once over the parser they
+// read from. JsonParser<C>'s public members run them through the base class, so
+// every character is a virtual call and a caller's own source is honoured. The
+// parse entry points know the exact source and run them over it: every character
+// read is then bound statically and inlined.
+template <class C, class Parser>
+struct JsonParserEngine {
+    using Base = JsonParser<C>;
+    using Token = typename Base::Token;
+    using CharValue = typename Base::CharValue;
+    static constexpr bool kThroughBase = std::is_same_v<Parser, Base>;
+    static constexpr CharValue kEof = std::char_traits<C>::eof();
+
+    // --- Reading characters -----------------------------------------------------------
+
+    static CharValue Next(Parser& parser) {
+        if constexpr (kThroughBase) {
+            return parser.NextCharacter();
+        } else {
+            return parser.Parser::NextCharacter();
+        }
+    }
+
+    static CharValue Peek(Parser& parser) {
+        if constexpr (kThroughBase) {
+            return parser.PeekCharacter();
+        } else {
+            return parser.Parser::PeekCharacter();
+        }
+    }
+
+    static bool StringLiteral(Parser& parser, Token& token) {
+        if constexpr (kThroughBase) {
+            return parser.CompleteStringLiteral(token);
+        } else if constexpr (std::is_same_v<Parser, JsonStringParser<C>>) {
+            return parser.JsonStringParser<C>::CompleteStringLiteral(token);
+        } else {
+            return GeneralStringLiteral(parser, token);
+        }
+    }
+
+    static bool Comment(Parser& parser, Token& token) {
+        if constexpr (kThroughBase) {
+            return parser.CompleteComment(token);
+        } else if constexpr (std::is_same_v<Parser, JsonStringParser<C>>) {
+            return parser.JsonStringParser<C>::CompleteComment(token);
+        } else {
+            return GeneralComment(parser, token);
+        }
+    }
+
+    // --- Tokenizer ------------------------------------------------------------------------
+
+    static void SkipWhitespace(Parser& parser) {
+        for (CharValue c = Peek(parser); c != kEof && IsWhitespace(c); c = Peek(parser)) {
+            Next(parser);
+        }
+    }
+
+    static void Tokenize(Parser& parser, Token& token) {
+        size_t& depth = static_cast<Base&>(parser).m_depth;
+        for (;;) {
+            CharValue c = Next(parser);
+            while (c != kEof && IsWhitespace(c)) {
+                c = Next(parser);
+            }
+            parser.CreateToken(token, Token::EndOfInput);
+            if (c == kEof) {
+                return;
+            }
+            JsonErrorCode failure = MalformedToken;
+            switch (c) {
+                case '{':
+                case '[':
+                    if (++depth > kMaxNestingDepth) {
+                        failure = NestingTooDeep;
+                        break;
+                    }
+                    token.kind = c == '{' ? Token::ObjectBegin : Token::ArrayBegin;
+                    return;
+                case '}':
+                case ']':
+                    if (depth == 0) {
+                        failure = MismatchedBraces;
+                        break;
+                    }
+                    --depth;
+                    token.kind = c == '}' ? Token::ObjectEnd : Token::ArrayEnd;
+                    return;
+                case ',':
+                    token.kind = Token::Comma;
+                    return;
+                case ':':
+                    token.kind = Token::Colon;
+                    return;
+                case '"':
+                    if (StringLiteral(parser, token))
+                        return;
+                    failure = MalformedString;
+                    break;
+                case '-':
+                case '0':
+                case '1':
+                case '2':
+                case '3':
+                case '4':
+                case '5':
+                case '6':
+                case '7':
+                case '8':
+                case '9':
+                    if (NumberLiteral(parser, c, token))
+                        return;
+                    failure = MalformedNumber;
+                    break;
+                case 't':
+                    if (Keyword(parser, "rue")) {
+                        token.kind = Token::Bool;
+                        token.boolValue = true;
+                        return;
+                    }
+                    failure = MalformedLiteral;
+                    break;
+                case 'f':
+                    if (Keyword(parser, "alse")) {
+                        token.kind = Token::Bool;
+                        token.boolValue = false;
+                        return;
+                    }
+                    failure = MalformedLiteral;
+                    break;
+                case 'n':
+                    if (Keyword(parser, "ull")) {
+                        token.kind = Token::Null;
+                        return;
+                    }
+                    failure = MalformedLiteral;
+                    break;
+                case '/':
+                    if (Comment(parser, token))
+                        continue;  // and read the token after it
+                    failure = MalformedComment;
+                    break;
+                default:
+                    break;  // starts no token
+            }
+            token.kind = Token::EndOfInput;
+            token.error = std::error_code(failure, JsonErrorCategory::s_item);
+            return;
+        }
+    }
+
+    // The rest of a keyword after its first letter, compared one character at a
+    // time; the mismatching character is consumed too.
+    static bool Keyword(Parser& parser, const char* rest) {
+        for (; *rest != '\0'; ++rest) {
+            if (Next(parser) != static_cast<CharValue>(*rest)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // --- Number literals -----------------------------------------------------------------
+
+    static bool ParseInt64(Parser& parser, CharValue c, unsigned long& value) {
+        constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
+        value = static_cast<unsigned long>(c - '0');
+        for (CharValue p = Peek(parser); IsParserDigit(p); p = Peek(parser)) {
+            const unsigned digit = static_cast<unsigned>(p - '0');
+            if (value > kLastSafe || (value == kLastSafe && digit > 5)) {
+                return false;
+            }
+            Next(parser);
+            value = value * 10 + digit;
+        }
+        return true;
+    }
+
+    // Moves the looked-at character `p` into the number text and looks at the next one.
+    static void Take(Parser& parser, ParserNumberText& text, CharValue& p) {
+        text.Append(static_cast<char>(p));
+        Next(parser);
+        p = Peek(parser);
+    }
+
+    static bool NumberLiteral(Parser& parser, CharValue c, Token& token) {
+        const bool negative = c == '-';
+        if (negative) {
+            c = Next(parser);
+        }
+        if (!IsParserDigit(c)) {
+            return false;
+        }
+        // One leading zero is tolerated ("01" is 1); two are not.
+        if (c == '0' && Peek(parser) == '0') {
+            return false;
+        }
+        unsigned long value = 0;
+        const bool fits = ParseInt64(parser, c, value);
+        CharValue p = Peek(parser);
+        if (fits && p != '.' && p != 'e' && p != 'E') {
+            constexpr unsigned long kMinInt64Magnitude = 9223372036854775808ul;
+            if (!negative) {
+                token.kind = Token::Integer;
+                token.uintValue = value;
+                token.isNegative = false;
+            } else if (value <= kMinInt64Magnitude) {
+                token.kind = Token::Integer;
+                token.intValue =
+                    value == kMinInt64Magnitude ? INT64_MIN : -static_cast<int64_t>(value);
+                token.isNegative = true;
+            } else {
+                token.kind = Token::Double;
+                token.doubleValue = -static_cast<double>(value);
+                token.isNegative = true;
+            }
+            return true;
+        }
+
+        // A fraction, an exponent or more than 64 bits of digits: convert the text.
+        ParserNumberText text;
+        print_llu(text, value);
+        bool hasFraction = false;
+        for (;;) {
+            if (IsParserDigit(p)) {
+                Take(parser, text, p);
+            } else if (p == '.') {
+                if (hasFraction) {
+                    return false;
+                }
+                Take(parser, text, p);
+                if (!IsParserDigit(p)) {
+                    return false;
+                }
+                hasFraction = true;
+            } else if (p == 'e' || p == 'E') {
+                Take(parser, text, p);
+                if (p == '+' || p == '-') {
+                    Take(parser, text, p);
+                }
+                if (!IsParserDigit(p)) {
+                    return false;
+                }
+                do {
+                    Take(parser, text, p);
+                } while (IsParserDigit(p));
+                break;  // nothing belongs to a number after its exponent
+            } else {
+                break;  // the end of the input or the start of the next token
+            }
+        }
+        const double result = anystod(text);
+        token.kind = Token::Double;
+        token.doubleValue = negative ? -result : result;
+        return true;
+    }
+
+    // --- String literals and comments ------------------------------------------------------
+
+    // Reads four hex digits into `unit`; false at the first character that is not one.
+    static bool ReadHexUnit(Parser& parser, char16_t& unit) {
+        using Unit = std::make_unsigned_t<CharValue>;
+        unsigned value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const Unit c = static_cast<Unit>(Next(parser));  // the end turns huge
+            if (c > 127 || s_hexValEscapeLUT[c] < 0) {
+                return false;
+            }
+            value = (value << 4) | static_cast<unsigned>(s_hexValEscapeLUT[c]);
+        }
+        unit = static_cast<char16_t>(value);
+        return true;
+    }
+
+    // After a backslash: appends what the escape stands for.
+    static bool Escape(Parser& parser, Token& token) {
+        const CharValue e = Next(parser);
+        switch (e) {
+            case '"':
+            case '\\':
+            case '/':
+                token.text.push_back(static_cast<C>(e));
+                return true;
+            case 'b':
+                token.text.push_back(C('\b'));
+                return true;
+            case 'f':
+                token.text.push_back(C('\f'));
+                return true;
+            case 'n':
+                token.text.push_back(C('\n'));
+                return true;
+            case 'r':
+                token.text.push_back(C('\r'));
+                return true;
+            case 't':
+                token.text.push_back(C('\t'));
+                return true;
+            case 'u': {
+                char16_t unit = 0;
+                if (!ReadHexUnit(parser, unit)) {
+                    return false;
+                }
+                if (unit < 0xD800 || unit > 0xDBFF) {
+                    ConvertAppendUnicodeUnit(token, unit);
+                    return true;
+                }
+                // A high surrogate takes the next "\u" unit with it, whatever it is.
+                char16_t second = 0;
+                if (Next(parser) != '\\' || Next(parser) != 'u' || !ReadHexUnit(parser, second)) {
+                    return false;
+                }
+                ConvertAppendUnicodePair(token, unit, second);
+                return true;
+            }
+            default:
+                return false;  // an unknown escape or the end of the input
+        }
+    }
+
+    static bool GeneralStringLiteral(Parser& parser, Token& token) {
+        token.hasEscapes = false;
+        for (CharValue c = Next(parser);; c = Next(parser)) {
+            if (c == '"') {
+                token.kind = Token::String;
+                return true;
+            }
+            if (c == '\\') {
+                token.hasEscapes = true;
+                if (!Escape(parser, token)) {
+                    return false;
+                }
+                continue;
+            }
+            if (c == kEof || c < 32) {
+                return false;
+            }
+            token.text.push_back(static_cast<C>(c));
+        }
+    }
+
+    static bool GeneralComment(Parser& parser, Token& token) {
+        CharValue c = Next(parser);
+        if (c == '/') {
+            do {
+                c = Next(parser);
+            } while (c != '\n' && c != kEof);
+            token.kind = Token::Comment;
+            return true;
+        }
+        if (c != '*') {
+            return false;
+        }
+        for (c = Next(parser); c != kEof; c = Next(parser)) {
+            if (c == '*' && Peek(parser) == '/') {
+                Next(parser);
+                token.kind = Token::Comment;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // --- Grammar ------------------------------------------------------------------------------
+
+    static JsonValue Value(Parser& parser, Token& token) {
+        return JsonValue(RawValue(parser, token));
+    }
+
+    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token) {
+        UniquePtr<JsonValueTypeImpl> value;
+        switch (token.kind) {
+            case Token::ObjectBegin:
+                return Object(parser, token);
+            case Token::ArrayBegin:
+                return Array(parser, token);
+            case Token::String:
+                value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+                break;
+            case Token::Double:
+                value = JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
+                break;
+            case Token::Integer:
+                if (token.isNegative) {
+                    value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
+                } else {
+                    value = JsonMakeUnique<JsonNumberTypeImpl>(
+                        static_cast<unsigned long>(token.uintValue));
+                }
+                break;
+            case Token::Bool:
+                value = JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
+                break;
+            case Token::Null:
+                Tokenize(parser, token);
+                return ParserNull();
+            default:  // no value starts with this token, or the input has ended
+                RecordParseError<C>(token, MalformedToken);
+                return ParserNull();
+        }
+        Tokenize(parser, token);
+        if (token.error) {
+            return ParserNull();
+        }
+        return value;
+    }
+
+    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token) {
+        Tokenize(parser, token);
+        if (token.error) {
+            return ParserNull();
+        }
+        UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
+        if (token.kind != Token::ArrayEnd) {
+            std::vector<JsonValue>& values = JsonTreeAccess::Elements(*array);
+            for (;;) {
+                values.push_back(Value(parser, token));
+                if (token.error) {
+                    return ParserNull();
+                }
+                if (token.kind == Token::ArrayEnd) {
+                    break;
+                }
+                if (token.kind != Token::Comma) {
+                    RecordParseError<C>(token, MalformedArray);
+                    return ParserNull();
+                }
+                Tokenize(parser, token);
+                if (token.error) {
+                    return ParserNull();
+                }
+            }
+        }
+        Tokenize(parser, token);
+        if (token.error) {
+            return ParserNull();
+        }
+        return array;
+    }
+
+    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token) {
+        UniquePtr<JsonValueTypeImpl> object = JsonMakeUnique<JsonObjectTypeImpl>();
+        Tokenize(parser, token);
+        if (token.error) {
+            return ParserNull();
+        }
+        if (token.kind != Token::ObjectEnd) {
+            std::vector<JsonObject::Member>& pairs = JsonTreeAccess::Members(*object);
+            for (;;) {
+                if (token.kind != Token::String) {
+                    RecordParseError<C>(token, MalformedObject);
+                    return ParserNull();
+                }
+                std::basic_string<C> key = token.text;
+                Tokenize(parser, token);
+                if (token.error) {
+                    return ParserNull();
+                }
+                if (token.kind != Token::Colon) {
+                    RecordParseError<C>(token, MalformedObject);
+                    return ParserNull();
+                }
+                Tokenize(parser, token);
+                if (token.error) {
+                    return ParserNull();
+                }
+                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token);
+                pairs.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
+                if (token.error) {
+                    return ParserNull();
+                }
+                if (token.kind == Token::ObjectEnd) {
+                    break;
+                }
+                if (token.kind != Token::Comma) {
+                    RecordParseError<C>(token, MalformedObject);
+                    return ParserNull();
+                }
+                Tokenize(parser, token);
+                if (token.error) {
+                    return ParserNull();
+                }
+            }
+        }
+        Tokenize(parser, token);
+        if (token.error) {
+            return ParserNull();
+        }
+        return object;
+    }
+};
+
+}  // namespace _Private
+
+// ===== JsonParser<C>: the public members run the engine through the base class ============
+
+template <class C>
+using JsonParserThroughBase = _Private::JsonParserEngine<C, JsonParser<C>>;
 
 template <class C>
 JsonParser<C>::JsonParser() : m_eof(std::char_traits<C>::eof()), m_depth(0) {}
-
-template <class C>
-void JsonParser<C>::EatWhitespace() {
-    for (CharValue c = PeekCharacter(); c != m_eof && IsWhitespace(c); c = PeekCharacter()) {
-        NextCharacter();
-    }
-}
 
 template <class C>
 void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
@@ -214,93 +700,18 @@ void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
 }
 
 template <class C>
+void JsonParser<C>::EatWhitespace() {
+    JsonParserThroughBase<C>::SkipWhitespace(*this);
+}
+
+template <class C>
 void JsonParser<C>::GetNextToken(Token& token) {
-    for (;;) {
-        CharValue c = NextCharacter();
-        while (c != m_eof && IsWhitespace(c)) {
-            c = NextCharacter();
-        }
-        CreateToken(token, Token::EndOfInput);
-        if (c == m_eof) {
-            return;
-        }
-        JsonErrorCode failure = MalformedToken;
-        switch (c) {
-            case '{':
-            case '[':
-                if (++m_depth > kMaxNestingDepth) {
-                    failure = NestingTooDeep;
-                    break;
-                }
-                token.kind = c == '{' ? Token::ObjectBegin : Token::ArrayBegin;
-                return;
-            case '}':
-            case ']':
-                if (m_depth == 0) {
-                    failure = MismatchedBraces;
-                    break;
-                }
-                --m_depth;
-                token.kind = c == '}' ? Token::ObjectEnd : Token::ArrayEnd;
-                return;
-            case ',':
-                token.kind = Token::Comma;
-                return;
-            case ':':
-                token.kind = Token::Colon;
-                return;
-            case '"':
-                if (CompleteStringLiteral(token))
-                    return;
-                failure = MalformedString;
-                break;
-            case '-':
-            case '0':
-            case '1':
-            case '2':
-            case '3':
-            case '4':
-            case '5':
-            case '6':
-            case '7':
-            case '8':
-            case '9':
-                if (CompleteNumberLiteral(c, token))
-                    return;
-                failure = MalformedNumber;
-                break;
-            case 't':
-                if (CompleteKeywordTrue(token))
-                    return;
-                failure = MalformedLiteral;
-                break;
-            case 'f':
-                if (CompleteKeywordFalse(token))
-                    return;
-                failure = MalformedLiteral;
-                break;
-            case 'n':
-                if (CompleteKeywordNull(token))
-                    return;
-                failure = MalformedLiteral;
-                break;
-            case '/':
-                if (CompleteComment(token))
-                    continue;  // and read the token after it
-                failure = MalformedComment;
-                break;
-            default:
-                break;  // starts no token
-        }
-        token.kind = Token::EndOfInput;
-        token.error = std::error_code(failure, JsonErrorCategory::s_item);
-        return;
-    }
+    JsonParserThroughBase<C>::Tokenize(*this, token);
 }
 
 template <class C>
 bool JsonParser<C>::CompleteKeywordTrue(Token& token) {
-    if (NextCharacter() != 'r' || NextCharacter() != 'u' || NextCharacter() != 'e') {
+    if (!JsonParserThroughBase<C>::Keyword(*this, "rue")) {
         return false;
     }
     token.kind = Token::Bool;
@@ -310,8 +721,7 @@ bool JsonParser<C>::CompleteKeywordTrue(Token& token) {
 
 template <class C>
 bool JsonParser<C>::CompleteKeywordFalse(Token& token) {
-    if (NextCharacter() != 'a' || NextCharacter() != 'l' || NextCharacter() != 's' ||
-        NextCharacter() != 'e') {
+    if (!JsonParserThroughBase<C>::Keyword(*this, "alse")) {
         return false;
     }
     token.kind = Token::Bool;
@@ -321,345 +731,56 @@ bool JsonParser<C>::CompleteKeywordFalse(Token& token) {
 
 template <class C>
 bool JsonParser<C>::CompleteKeywordNull(Token& token) {
-    if (NextCharacter() != 'u' || NextCharacter() != 'l' || NextCharacter() != 'l') {
+    if (!JsonParserThroughBase<C>::Keyword(*this, "ull")) {
         return false;
     }
     token.kind = Token::Null;
     return true;
 }
 
-// ===== Number literals ======================================================================
-
 template <class C>
 bool JsonParser<C>::ParseInt64(CharValue c, unsigned long& value) {
-    constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
-    value = static_cast<unsigned long>(c - '0');
-    for (CharValue p = PeekCharacter(); IsParserDigit(p); p = PeekCharacter()) {
-        const unsigned digit = static_cast<unsigned>(p - '0');
-        if (value > kLastSafe || (value == kLastSafe && digit > 5)) {
-            return false;
-        }
-        NextCharacter();
-        value = value * 10 + digit;
-    }
-    return true;
+    return JsonParserThroughBase<C>::ParseInt64(*this, c, value);
 }
 
 template <class C>
 bool JsonParser<C>::CompleteNumberLiteral(CharValue c, Token& token) {
-    const bool negative = c == '-';
-    if (negative) {
-        c = NextCharacter();
-    }
-    if (!IsParserDigit(c)) {
-        return false;
-    }
-    // One leading zero is tolerated ("01" is 1); two are not.
-    if (c == '0' && PeekCharacter() == '0') {
-        return false;
-    }
-    unsigned long value = 0;
-    const bool fits = ParseInt64(c, value);
-    CharValue p = PeekCharacter();
-    if (fits && p != '.' && p != 'e' && p != 'E') {
-        constexpr unsigned long kMinInt64Magnitude = 9223372036854775808ul;
-        if (!negative) {
-            token.kind = Token::Integer;
-            token.uintValue = value;
-            token.isNegative = false;
-        } else if (value <= kMinInt64Magnitude) {
-            token.kind = Token::Integer;
-            token.intValue = value == kMinInt64Magnitude ? INT64_MIN : -static_cast<int64_t>(value);
-            token.isNegative = true;
-        } else {
-            token.kind = Token::Double;
-            token.doubleValue = -static_cast<double>(value);
-            token.isNegative = true;
-        }
-        return true;
-    }
-
-    // A fraction, an exponent or more than 64 bits of digits: convert the text.
-    ParserNumberText text;
-    print_llu(text, value);
-    bool hasFraction = false;
-    for (;;) {
-        if (IsParserDigit(p)) {
-            text.Append(static_cast<char>(p));
-            NextCharacter();
-            p = PeekCharacter();
-        } else if (p == '.') {
-            if (hasFraction) {
-                return false;
-            }
-            text.Append('.');
-            NextCharacter();
-            p = PeekCharacter();
-            if (!IsParserDigit(p)) {
-                return false;
-            }
-            hasFraction = true;
-        } else if (p == 'e' || p == 'E') {
-            text.Append('e');
-            NextCharacter();
-            p = PeekCharacter();
-            if (p == '+' || p == '-') {
-                text.Append(static_cast<char>(p));
-                NextCharacter();
-                p = PeekCharacter();
-            }
-            if (!IsParserDigit(p)) {
-                return false;
-            }
-            do {
-                text.Append(static_cast<char>(p));
-                NextCharacter();
-                p = PeekCharacter();
-            } while (IsParserDigit(p));
-            break;  // nothing belongs to a number after its exponent
-        } else {
-            break;  // m_eof or the start of the next token
-        }
-    }
-    const double result = anystod(text);
-    token.kind = Token::Double;
-    token.doubleValue = negative ? -result : result;
-    return true;
+    return JsonParserThroughBase<C>::NumberLiteral(*this, c, token);
 }
-
-// ===== String literals and comments =======================================================
 
 template <class C>
 bool JsonParser<C>::HasUnescapedChars(Token& token) {
-    const CharValue e = NextCharacter();
-    switch (e) {
-        case '"':
-            token.text.push_back(C('"'));
-            return true;
-        case '\\':
-            token.text.push_back(C('\\'));
-            return true;
-        case '/':
-            token.text.push_back(C('/'));
-            return true;
-        case 'b':
-            token.text.push_back(C('\b'));
-            return true;
-        case 'f':
-            token.text.push_back(C('\f'));
-            return true;
-        case 'n':
-            token.text.push_back(C('\n'));
-            return true;
-        case 'r':
-            token.text.push_back(C('\r'));
-            return true;
-        case 't':
-            token.text.push_back(C('\t'));
-            return true;
-        case 'u': {
-            char16_t unit = 0;
-            if (!ReadHexUnit(*this, unit)) {
-                return false;
-            }
-            if (unit < 0xD800 || unit > 0xDBFF) {
-                ConvertAppendUnicodeUnit(token, unit);
-                return true;
-            }
-            // A high surrogate takes the next "\u" unit with it, whatever it is.
-            char16_t second = 0;
-            if (NextCharacter() != '\\' || NextCharacter() != 'u' || !ReadHexUnit(*this, second)) {
-                return false;
-            }
-            ConvertAppendUnicodePair(token, unit, second);
-            return true;
-        }
-        default:
-            return false;  // an unknown escape or the end of the input
-    }
+    return JsonParserThroughBase<C>::Escape(*this, token);
 }
 
 template <class C>
 bool JsonParser<C>::CompleteStringLiteral(Token& token) {
-    token.hasEscapes = false;
-    for (CharValue c = NextCharacter();; c = NextCharacter()) {
-        if (c == '"') {
-            token.kind = Token::String;
-            return true;
-        }
-        if (c == '\\') {
-            token.hasEscapes = true;
-            if (!HasUnescapedChars(token)) {
-                return false;
-            }
-            continue;
-        }
-        if (c == m_eof || c < 32) {
-            return false;
-        }
-        token.text.push_back(static_cast<C>(c));
-    }
+    return JsonParserThroughBase<C>::GeneralStringLiteral(*this, token);
 }
 
 template <class C>
 bool JsonParser<C>::CompleteComment(Token& token) {
-    CharValue c = NextCharacter();
-    if (c == '/') {
-        do {
-            c = NextCharacter();
-        } while (c != '\n' && c != m_eof);
-        token.kind = Token::Comment;
-        return true;
-    }
-    if (c != '*') {
-        return false;
-    }
-    for (c = NextCharacter(); c != m_eof; c = NextCharacter()) {
-        if (c == '*') {
-            const CharValue p = PeekCharacter();
-            if (p == '/') {
-                NextCharacter();
-                token.kind = Token::Comment;
-                return true;
-            }
-        }
-    }
-    return false;
+    return JsonParserThroughBase<C>::GeneralComment(*this, token);
 }
-
-// ===== Value grammar ========================================================================
 
 template <class C>
 JsonValue JsonParser<C>::ParseValue(Token& token) {
-    return JsonValue(_ParseValue(token));
+    return JsonParserThroughBase<C>::Value(*this, token);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
-    using namespace _Private;
-    UniquePtr<JsonValueTypeImpl> value;
-    switch (token.kind) {
-        case Token::ObjectBegin:
-            return _ParseObject(token);
-        case Token::ArrayBegin:
-            return _ParseArray(token);
-        case Token::String:
-            value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
-            break;
-        case Token::Double:
-            value = JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
-            break;
-        case Token::Integer:
-            if (token.isNegative) {
-                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
-            } else {
-                value =
-                    JsonMakeUnique<JsonNumberTypeImpl>(static_cast<unsigned long>(token.uintValue));
-            }
-            break;
-        case Token::Bool:
-            value = JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
-            break;
-        case Token::Null:
-            GetNextToken(token);
-            return ParserNull();
-        default:  // no value starts with this token, or the input has ended
-            RecordParseError<C>(token, MalformedToken);
-            return ParserNull();
-    }
-    GetNextToken(token);
-    if (token.error) {
-        return ParserNull();
-    }
-    return value;
+    return JsonParserThroughBase<C>::RawValue(*this, token);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
-    GetNextToken(token);
-    if (token.error) {
-        return ParserNull();
-    }
-    UniquePtr<_Private::JsonValueTypeImpl> array =
-        _Private::JsonMakeUnique<_Private::JsonArrayTypeImpl>();
-    if (token.kind != Token::ArrayEnd) {
-        std::vector<JsonValue>& values = array->AsArray().m_values;
-        for (;;) {
-            values.push_back(ParseValue(token));
-            if (token.error) {
-                return ParserNull();
-            }
-            if (token.kind == Token::ArrayEnd) {
-                break;
-            }
-            if (token.kind != Token::Comma) {
-                RecordParseError<C>(token, MalformedArray);
-                return ParserNull();
-            }
-            GetNextToken(token);
-            if (token.error) {
-                return ParserNull();
-            }
-        }
-    }
-    GetNextToken(token);
-    if (token.error) {
-        return ParserNull();
-    }
-    return array;
+    return JsonParserThroughBase<C>::Array(*this, token);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
-    UniquePtr<_Private::JsonValueTypeImpl> object =
-        _Private::JsonMakeUnique<_Private::JsonObjectTypeImpl>();
-    GetNextToken(token);
-    if (token.error) {
-        return ParserNull();
-    }
-    if (token.kind != Token::ObjectEnd) {
-        std::vector<JsonObject::Member>& pairs = object->AsObject().m_pairs;
-        for (;;) {
-            if (token.kind != Token::String) {
-                RecordParseError<C>(token, MalformedObject);
-                return ParserNull();
-            }
-            std::basic_string<C> key = token.text;
-            GetNextToken(token);
-            if (token.error) {
-                return ParserNull();
-            }
-            if (token.kind != Token::Colon) {
-                RecordParseError<C>(token, MalformedObject);
-                return ParserNull();
-            }
-            GetNextToken(token);
-            if (token.error) {
-                return ParserNull();
-            }
-            UniquePtr<_Private::JsonValueTypeImpl> value = _ParseValue(token);
-            pairs.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
-            if (token.error) {
-                return ParserNull();
-            }
-            if (token.kind == Token::ObjectEnd) {
-                break;
-            }
-            if (token.kind != Token::Comma) {
-                RecordParseError<C>(token, MalformedObject);
-                return ParserNull();
-            }
-            GetNextToken(token);
-            if (token.error) {
-                return ParserNull();
-            }
-        }
-    }
-    GetNextToken(token);
-    if (token.error) {
-        return ParserNull();
-    }
-    return object;
+    return JsonParserThroughBase<C>::Object(*this, token);
 }
 
 // ===== JsonStringParser<C> ==================================================================
@@ -748,7 +869,7 @@ template <class C>
 bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
     using Unit = std::make_unsigned_t<C>;
     for (;;) {
-        if (!this->HasUnescapedChars(token)) {
+        if (!_Private::JsonParserEngine<C, JsonStringParser<C>>::Escape(*this, token)) {
             return false;
         }
         // Copy the run up to the next quote, backslash or bad character in one piece.
@@ -805,6 +926,48 @@ template class JsonStringParser<char>;
 template class JsonStringParser<wchar_t>;
 template class JsonStreamParser<char>;
 template class JsonStreamParser<wchar_t>;
+
+// ===== Parse entry points =================================================================
+
+namespace _Private {
+
+template <class Parser, class Input>
+JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnLeftOver) {
+    using Engine = JsonParserEngine<typename Parser::CharType, Parser>;
+    Parser parser(input);
+    typename Parser::Token token;
+    Engine::Tokenize(parser, token);
+    if (token.error) {
+        ec = token.error;
+        return JsonValue();
+    }
+    JsonValue result = Engine::Value(parser, token);
+    if (token.error) {
+        ec = token.error;
+        return JsonValue();
+    }
+    if (token.kind != Parser::Token::EndOfInput) {
+        ec = std::error_code(LeftOverCharacters, JsonErrorCategory::s_item);
+        if (keepValueOnLeftOver) {
+            return result;
+        }
+        return JsonValue();
+    }
+    ec = token.error;
+    return result;
+}
+
+template <class Parser, class Input>
+JsonValue JsonParseDocumentOrThrow(Input& input) {
+    std::error_code ec;
+    JsonValue result = JsonParseDocument<Parser>(input, ec);
+    if (ec) {
+        throw std::invalid_argument(ec.message());
+    }
+    return result;
+}
+
+}  // namespace _Private
 
 // ===== Stream entry points ==================================================================
 

@@ -11,9 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <stdexcept>
 #include <string>
 #include <system_error>
+
+namespace _Private {
+template <class C, class Parser>
+struct JsonParserEngine;
+}  // namespace _Private
 
 // Reads tokens from a source of characters and builds values from them.
 // Abstract: the sources below supply the characters. Parsers live on the stack
@@ -21,6 +25,7 @@
 template <class C>
 class KIVJSON_API JsonParser {
 public:
+    using CharType = C;
     // A character, or m_eof. int for char, wint_t for wchar_t.
     using CharValue = typename std::char_traits<C>::int_type;
 
@@ -95,6 +100,9 @@ protected:
     JsonParser();
     ~JsonParser() = default;
 
+    template <class, class>
+    friend struct _Private::JsonParserEngine;
+
     const CharValue m_eof;  // std::char_traits<C>::eof()
     size_t m_depth;         // brackets currently open; at most 128
 };
@@ -145,47 +153,3 @@ extern template class JsonStringParser<char>;
 extern template class JsonStringParser<wchar_t>;
 extern template class JsonStreamParser<char>;
 extern template class JsonStreamParser<wchar_t>;
-
-namespace _Private {
-
-// The one algorithm behind every JsonValue::Parse overload: one value, then
-// nothing but whitespace and comments. On failure `ec` gets the first error and
-// a null value comes back, except that left-over text after a complete value
-// returns that value when keepValueOnLeftOver is set. On success `ec` is cleared.
-template <class Parser, class Input>
-JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnLeftOver = false) {
-    Parser parser(input);
-    typename Parser::Token token;
-    parser.GetNextToken(token);
-    if (token.error) {
-        ec = token.error;
-        return JsonValue();
-    }
-    JsonValue result = parser.ParseValue(token);
-    if (token.error) {
-        ec = token.error;
-        return JsonValue();
-    }
-    if (token.kind != Parser::Token::EndOfInput) {
-        ec = std::error_code(LeftOverCharacters, JsonErrorCategory::s_item);
-        if (keepValueOnLeftOver) {
-            return result;
-        }
-        return JsonValue();
-    }
-    ec = token.error;
-    return result;
-}
-
-// The throwing surface: std::invalid_argument carrying the error's message.
-template <class Parser, class Input>
-JsonValue JsonParseDocumentOrThrow(Input& input) {
-    std::error_code ec;
-    JsonValue result = JsonParseDocument<Parser>(input, ec);
-    if (ec) {
-        throw std::invalid_argument(ec.message());
-    }
-    return result;
-}
-
-}  // namespace _Private

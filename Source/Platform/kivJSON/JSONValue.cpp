@@ -241,7 +241,7 @@ namespace {
 
 // --- Parsing from strings (the stream forms live with the parser) ----------------------
 
-#include <kivJSON/JSONParser.h>
+#include "internal/ParseDocument.h"
 
 JsonValue JsonValue::Parse(const std::string& text) {
     return _Private::JsonParseDocumentOrThrow<JsonStringParser<char>>(text);

@@ -1,0 +1,22 @@
+// Internal to the library: the one algorithm behind every JsonValue::Parse
+// overload, over the exact character source of the overload.
+#pragma once
+
+#include <kivJSON/JSONParser.h>
+
+#include <system_error>
+
+namespace _Private {
+
+// One value, then nothing but whitespace and comments. On failure `ec` gets the
+// first error and a null value comes back, except that left-over text after a
+// complete value returns that value when keepValueOnLeftOver is set. On success
+// `ec` is cleared (value 0, system category).
+template <class Parser, class Input>
+JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnLeftOver = false);
+
+// The throwing surface: std::invalid_argument carrying the error's message.
+template <class Parser, class Input>
+JsonValue JsonParseDocumentOrThrow(Input& input);
+
+}  // namespace _Private
