@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cwctype>
+#include <iterator>
 #include <stdexcept>
 #include <streambuf>
 #include <type_traits>
@@ -556,17 +557,24 @@ struct JsonParserEngine {
 
     // --- Grammar ------------------------------------------------------------------------------
 
-    static JsonValue Value(Parser& parser, Token& token) {
-        return JsonValue(RawValue(parser, token));
+    // Children of the containers being parsed wait here, so that each container
+    // is allocated once, at its exact size, when it is complete.
+    struct Pending {
+        std::vector<JsonValue> elements;
+        std::vector<JsonObject::Member> members;
+    };
+
+    static JsonValue Value(Parser& parser, Token& token, Pending& pending) {
+        return JsonValue(RawValue(parser, token, pending));
     }
 
-    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token) {
+    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token, Pending& pending) {
         UniquePtr<JsonValueTypeImpl> value;
         switch (token.kind) {
             case Token::ObjectBegin:
-                return Object(parser, token);
+                return Object(parser, token, pending);
             case Token::ArrayBegin:
-                return Array(parser, token);
+                return Array(parser, token, pending);
             case Token::String:
                 value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
                 break;
@@ -598,87 +606,108 @@ struct JsonParserEngine {
         return value;
     }
 
-    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token) {
+    // Moves the children from `first` on out of `pending` into their container.
+    template <class Child>
+    static void Adopt(std::vector<Child>& pending, size_t first, std::vector<Child>& children) {
+        children.reserve(pending.size() - first);
+        std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
+                  std::back_inserter(children));
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+    }
+
+    // Drops the children of a container that failed, and gives the null value
+    // that every failing level returns.
+    template <class Child>
+    static UniquePtr<JsonValueTypeImpl> Abandon(std::vector<Child>& pending, size_t first) {
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+        return ParserNull();
+    }
+
+    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token, Pending& pending) {
         Tokenize(parser, token);
         if (token.error) {
             return ParserNull();
         }
-        UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
+        std::vector<JsonValue>& elements = pending.elements;
+        const size_t first = elements.size();
         if (token.kind != Token::ArrayEnd) {
-            std::vector<JsonValue>& values = JsonTreeAccess::Elements(*array);
             for (;;) {
-                values.push_back(Value(parser, token));
+                elements.push_back(Value(parser, token, pending));
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(elements, first);
                 }
                 if (token.kind == Token::ArrayEnd) {
                     break;
                 }
                 if (token.kind != Token::Comma) {
                     RecordParseError<C>(token, MalformedArray);
-                    return ParserNull();
+                    return Abandon(elements, first);
                 }
                 Tokenize(parser, token);
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(elements, first);
                 }
             }
         }
         Tokenize(parser, token);
         if (token.error) {
-            return ParserNull();
+            return Abandon(elements, first);
         }
+        UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
+        Adopt(elements, first, JsonTreeAccess::Elements(*array));
         return array;
     }
 
-    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token) {
-        UniquePtr<JsonValueTypeImpl> object = JsonMakeUnique<JsonObjectTypeImpl>();
+    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token, Pending& pending) {
         Tokenize(parser, token);
         if (token.error) {
             return ParserNull();
         }
+        std::vector<JsonObject::Member>& members = pending.members;
+        const size_t first = members.size();
         if (token.kind != Token::ObjectEnd) {
-            std::vector<JsonObject::Member>& pairs = JsonTreeAccess::Members(*object);
             for (;;) {
                 if (token.kind != Token::String) {
                     RecordParseError<C>(token, MalformedObject);
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
                 std::basic_string<C> key = token.text;
                 Tokenize(parser, token);
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
                 if (token.kind != Token::Colon) {
                     RecordParseError<C>(token, MalformedObject);
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
                 Tokenize(parser, token);
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
-                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token);
-                pairs.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
+                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token, pending);
+                members.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
                 if (token.kind == Token::ObjectEnd) {
                     break;
                 }
                 if (token.kind != Token::Comma) {
                     RecordParseError<C>(token, MalformedObject);
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
                 Tokenize(parser, token);
                 if (token.error) {
-                    return ParserNull();
+                    return Abandon(members, first);
                 }
             }
         }
         Tokenize(parser, token);
         if (token.error) {
-            return ParserNull();
+            return Abandon(members, first);
         }
+        UniquePtr<JsonValueTypeImpl> object = JsonMakeUnique<JsonObjectTypeImpl>();
+        Adopt(members, first, JsonTreeAccess::Members(*object));
         return object;
     }
 };
@@ -765,22 +794,26 @@ bool JsonParser<C>::CompleteComment(Token& token) {
 
 template <class C>
 JsonValue JsonParser<C>::ParseValue(Token& token) {
-    return JsonParserThroughBase<C>::Value(*this, token);
+    typename JsonParserThroughBase<C>::Pending pending;
+    return JsonParserThroughBase<C>::Value(*this, token, pending);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
-    return JsonParserThroughBase<C>::RawValue(*this, token);
+    typename JsonParserThroughBase<C>::Pending pending;
+    return JsonParserThroughBase<C>::RawValue(*this, token, pending);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
-    return JsonParserThroughBase<C>::Array(*this, token);
+    typename JsonParserThroughBase<C>::Pending pending;
+    return JsonParserThroughBase<C>::Array(*this, token, pending);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
-    return JsonParserThroughBase<C>::Object(*this, token);
+    typename JsonParserThroughBase<C>::Pending pending;
+    return JsonParserThroughBase<C>::Object(*this, token, pending);
 }
 
 // ===== JsonStringParser<C> ==================================================================
@@ -941,7 +974,8 @@ JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnL
         ec = token.error;
         return JsonValue();
     }
-    JsonValue result = Engine::Value(parser, token);
+    typename Engine::Pending pending;
+    JsonValue result = Engine::Value(parser, token, pending);
     if (token.error) {
         ec = token.error;
         return JsonValue();
