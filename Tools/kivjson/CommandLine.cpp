@@ -38,16 +38,16 @@ std::optional<int> ParseCommandLine(const char* command, const char* usage,
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* known = nullptr;
         for (const OptionSpec& option : options) {
             if (name == option.name) {
-                spec = &option;
+                known = &option;
             }
         }
-        if (spec == nullptr) {
+        if (known == nullptr) {
             return UsageError(command, "unknown option '" + name + "'");
         }
-        if (!spec->takesValue) {
+        if (!known->takesValue) {
             if (equals != std::string::npos) {
                 return UsageError(command, "option '" + name + "' takes no value");
             }
