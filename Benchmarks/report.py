@@ -53,7 +53,7 @@ def cache_value(build, key):
     return ""
 
 
-def machine(context, build):
+def machine(context, build, commit):
     cpu = "unknown"
     with open("/proc/cpuinfo") as f:
         for line in f:
@@ -70,18 +70,12 @@ def machine(context, build):
     flags = " ".join(x for x in [cache_value(build, "CMAKE_CXX_FLAGS"),
                                  cache_value(build, f"CMAKE_CXX_FLAGS_{build_type.upper()}")] if x)
     load = context.get("load_avg", [])
-    try:
-        commit = subprocess.run(["git", "-C", os.path.dirname(os.path.abspath(__file__)), "describe",
-                                 "--always", "--dirty"], capture_output=True, text=True,
-                                check=False).stdout.strip() or "unknown"
-    except OSError:
-        commit = "unknown"
     return [
         f"- CPU: {cpu}, {context.get('num_cpus', os.cpu_count())} cores at "
         f"{context.get('mhz_per_cpu', '?')} MHz; {platform.system()} {platform.release()}",
         f"- Compiler: {version}; {build_type} build, flags `{flags} -std=c++17` "
         "(libraries shared, hidden visibility)",
-        f"- Source: commit {commit}; run {context.get('date', '?')}, load average at start "
+        f"- Source: {commit}; run {context.get('date', '?')}, load average at start "
         f"{', '.join(f'{x:.2f}' for x in load) if load else '?'}",
     ]
 
@@ -222,11 +216,14 @@ def main():
     parser.add_argument("--results", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("--docs", required=True)
+    parser.add_argument("--commit", help="git describe of the measured sources")
     args = parser.parse_args()
 
     context, medians = load_medians(args.results)
     repetitions = max((e.get("repetitions", 1) for e in medians.values()), default=1)
-    lines = [BEGIN, "", "## Machine", ""] + machine(context, args.build) + [""]
+    lines = [BEGIN, "", "## Machine", ""] + machine(context, args.build,
+                                                    f"commit {args.commit}" if args.commit
+                                                    else "sources not recorded") + [""]
     lines += ["## Throughput by document", "",
               f"Medians of {repetitions} repetitions, MB/s of the input document (MB = 10^6 bytes, "
               "CPU time), higher is better. Ratios above 1 mean kivJSON is faster. "

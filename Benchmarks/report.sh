@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmark program, runs the comparative suite (5 repetitions,
 # medians) and writes docs/PERFORMANCE.md and docs/performance.png.
+# Repetitions are interleaved at random, so that load from other programs on
+# the machine falls on every library alike instead of on whichever ran then.
 #
 #   Benchmarks/report.sh [build-dir]      default: build/perf
 #
@@ -14,7 +16,10 @@ repetitions=${KIVJSON_BENCH_REPETITIONS:-5}
 filter=${KIVJSON_BENCH_FILTER:-^Suite/}
 results=${KIVJSON_BENCH_JSON:-}
 
+source_args=()
 if [ -z "$results" ]; then
+    # Taken before building: what is measured, not what is checked out later.
+    source_args=(--commit "$(git -C "$repo" describe --always --dirty 2>/dev/null || echo unknown)")
     if [ ! -f "$build/CMakeCache.txt" ]; then
         cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIVJSON_BUILD_BENCHMARKS=ON
     fi
@@ -23,10 +28,12 @@ if [ -z "$results" ]; then
     "$build/Benchmarks/kivJSONBench" \
         --benchmark_filter="$filter" \
         --benchmark_repetitions="$repetitions" \
+        --benchmark_enable_random_interleaving=true \
         --benchmark_report_aggregates_only=true \
         --benchmark_format=json \
         --benchmark_out_format=json \
         --benchmark_out="$results" > /dev/null
 fi
 
-python3 "$repo/Benchmarks/report.py" --results "$results" --build "$build" --docs "$repo/docs"
+python3 "$repo/Benchmarks/report.py" --results "$results" --build "$build" --docs "$repo/docs" \
+    "${source_args[@]}"
