@@ -3,6 +3,7 @@
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONPrivateImpl.h>
 #include "internal/ParseDocument.h"
+#include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
@@ -872,50 +873,34 @@ bool JsonStringParser<C>::CompleteComment(Token& token) {
 
 template <class C>
 bool JsonStringParser<C>::CompleteStringLiteral(Token& token) {
-    using Unit = std::make_unsigned_t<C>;
     token.hasEscapes = false;
-    const C* const start = m_pos;
-    for (const C* p = m_pos; p != m_end; ++p) {
-        const Unit c = static_cast<Unit>(*p);
-        if (c == '"') {
-            token.text.assign(start, p);
-            m_pos = p + 1;
-            token.kind = Token::String;
-            return true;
-        }
-        if (c == '\\') {
-            token.text.assign(start, p);
-            m_pos = p + 1;
-            token.hasEscapes = true;
-            return FinishParseOfStrWithUnescapedChars(token);
-        }
-        if (c < 32) {
-            m_pos = p + 1;
-            return false;
-        }
+    const C* const p = _Private::FindStringSpecial(m_pos, m_end);
+    if (p == m_end) {
+        m_pos = m_end;
+        return false;
     }
-    m_pos = m_end;
-    return false;
+    token.text.assign(m_pos, p);
+    m_pos = p + 1;
+    if (*p == '"') {
+        token.kind = Token::String;
+        return true;
+    }
+    if (*p == '\\') {
+        token.hasEscapes = true;
+        return FinishParseOfStrWithUnescapedChars(token);
+    }
+    return false;  // a raw control character
 }
 
 template <class C>
 bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
-    using Unit = std::make_unsigned_t<C>;
     for (;;) {
         if (!_Private::JsonParserEngine<C, JsonStringParser<C>>::Escape(*this, token)) {
             return false;
         }
         // Copy the run up to the next quote, backslash or bad character in one piece.
-        const C* const start = m_pos;
-        const C* p = m_pos;
-        while (p != m_end) {
-            const Unit c = static_cast<Unit>(*p);
-            if (c == '"' || c == '\\' || c < 32) {
-                break;
-            }
-            ++p;
-        }
-        token.text.append(start, p);
+        const C* const p = _Private::FindStringSpecial(m_pos, m_end);
+        token.text.append(m_pos, p);
         if (p == m_end) {
             m_pos = m_end;
             return false;

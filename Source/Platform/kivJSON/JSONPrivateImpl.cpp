@@ -1,6 +1,7 @@
 // Value-model behaviour of the type implementations. Their writers (Format,
 // SerializeImpl, GetReservedSize) are in JSONWriter.cpp.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
@@ -168,13 +169,8 @@ JsonStringTypeImpl& JsonStringTypeImpl::operator=(const JsonStringTypeImpl& othe
 }
 
 bool JsonStringTypeImpl::EscapeCharsPresent(const JsonStringTypeImpl& value) {
-    for (const char c : value.m_value) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == '"' || byte == '\\') {
-            return true;
-        }
-    }
-    return false;
+    const char* const end = value.m_value.data() + value.m_value.size();
+    return FindStringSpecial(value.m_value.data(), end) != end;
 }
 
 void JsonStringTypeImpl::CopyFrom(const JsonStringTypeImpl& other) {

@@ -1,6 +1,7 @@
 // The compact writer: escaping, number text and the Format recursion of the
 // type implementations. Narrow and wide output share every template below.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
 
 #include <kivCore/Conversion.h>
@@ -52,11 +53,6 @@ C ShortEscape(Unsigned<C> c) {
     }
 }
 
-template <class C>
-bool NeedsEscape(Unsigned<C> c) {
-    return c < 0x20 || c == 0x22 || c == 0x5C;
-}
-
 // Appends `count` characters of same-width or ASCII text. Widening is done in
 // place: the iterator form of append would build a temporary string.
 template <class C, class S>
@@ -74,11 +70,8 @@ void AppendChars(std::basic_string<C>& target, const S* text, size_t count) {
 // may be narrower than the target only when it is ASCII.
 template <class C, class S>
 void AppendEscapedChars(std::basic_string<C>& target, const S* run, const S* const end) {
-    for (const S* p = run; p != end; ++p) {
+    for (const S* p = FindStringSpecial(run, end); p != end; p = FindStringSpecial(p + 1, end)) {
         const Unsigned<S> c = static_cast<Unsigned<S>>(*p);
-        if (!NeedsEscape<S>(c)) {
-            continue;
-        }
         AppendChars(target, run, static_cast<size_t>(p - run));
         run = p + 1;
         target.push_back(C('\\'));
