@@ -574,7 +574,7 @@ void PeerEqual(benchmark::State& state, const std::string& name) {
 void SimdjsonParse(benchmark::State& state, const std::string& name) {
     const std::string* text = LoadDocument(name);
     if (text == nullptr) {
-        state.SkipWithError("missing benchmark document");
+        state.SkipWithError(("missing " KIVJSON_DATA_DIR "/bench/" + name + ".json").c_str());
         return;
     }
     const simdjson::padded_string& padded = kivbench::SimdjsonPeer::Padded(*text);
@@ -597,7 +597,7 @@ void SimdjsonParse(benchmark::State& state, const std::string& name) {
 void SimdjsonSerialize(benchmark::State& state, const std::string& name) {
     const std::string* text = LoadDocument(name);
     if (text == nullptr) {
-        state.SkipWithError("missing benchmark document");
+        state.SkipWithError(("missing " KIVJSON_DATA_DIR "/bench/" + name + ".json").c_str());
         return;
     }
     simdjson::dom::parser parser;
