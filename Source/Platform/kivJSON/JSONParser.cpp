@@ -156,12 +156,15 @@ size_t print_llu(ParserNumberText& buffer, unsigned long value) {
 
 // Exact and locale-independent. Out of range, strtod gives what users expect
 // of an overflow (infinity) or underflow (zero or a subnormal).
-double anystod(ParserNumberText& text) {
+double anystod(const char* first, const char* last, ParserNumberText& scratch) {
     double result = 0.0;
-    const char* first = text.Data();
-    const auto converted = std::from_chars(first, first + text.Size(), result);
+    const auto converted = std::from_chars(first, last, result);
     if (converted.ec == std::errc::result_out_of_range) {
-        return std::strtod(text.Terminated(), nullptr);
+        if (first != scratch.Data()) {  // strtod wants the text zero-terminated
+            scratch.Resize(0);
+            std::for_each(first, last, [&scratch](char c) { scratch.Append(c); });
+        }
+        return std::strtod(scratch.Terminated(), nullptr);
     }
     return result;
 }
@@ -204,6 +207,8 @@ struct JsonParserEngine {
     using CharValue = typename Base::CharValue;
     static constexpr bool kThroughBase = std::is_same_v<Parser, Base>;
     static constexpr CharValue kEof = std::char_traits<C>::eof();
+    // Narrow text in memory: a number literal is converted where it stands.
+    static constexpr bool kNumbersInPlace = std::is_same_v<Parser, JsonStringParser<char>>;
 
     // --- Reading characters -----------------------------------------------------------
 
@@ -373,7 +378,9 @@ struct JsonParserEngine {
 
     // Moves the looked-at character `p` into the number text and looks at the next one.
     static void Take(Parser& parser, ParserNumberText& text, CharValue& p) {
-        text.Append(static_cast<char>(p));
+        if constexpr (!kNumbersInPlace) {
+            text.Append(static_cast<char>(p));
+        }
         Next(parser);
         p = Peek(parser);
     }
@@ -385,6 +392,10 @@ struct JsonParserEngine {
         }
         if (!IsParserDigit(c)) {
             return false;
+        }
+        [[maybe_unused]] const char* digits = nullptr;  // where the literal's digits start
+        if constexpr (kNumbersInPlace) {
+            digits = parser.m_pos - 1;
         }
         // One leading zero is tolerated ("01" is 1); two are not.
         if (c == '0' && Peek(parser) == '0') {
@@ -414,7 +425,9 @@ struct JsonParserEngine {
 
         // A fraction, an exponent or more than 64 bits of digits: convert the text.
         ParserNumberText text;
-        print_llu(text, value);
+        if constexpr (!kNumbersInPlace) {
+            print_llu(text, value);
+        }
         bool hasFraction = false;
         for (;;) {
             if (IsParserDigit(p)) {
@@ -444,7 +457,12 @@ struct JsonParserEngine {
                 break;  // the end of the input or the start of the next token
             }
         }
-        const double result = anystod(text);
+        double result;
+        if constexpr (kNumbersInPlace) {
+            result = anystod(digits, parser.m_pos, text);
+        } else {
+            result = anystod(text.Data(), text.Data() + text.Size(), text);
+        }
         token.kind = Token::Double;
         token.doubleValue = negative ? -result : result;
         return true;

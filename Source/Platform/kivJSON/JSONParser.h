@@ -126,6 +126,9 @@ public:
     bool FinishParseOfStrWithUnescapedChars(Token& token);
 
 private:
+    template <class, class>
+    friend struct _Private::JsonParserEngine;
+
     const C* m_pos;
     const C* m_end;
 };
