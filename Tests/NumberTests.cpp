@@ -35,10 +35,7 @@ TEST(Number, KindAndPayloadFollowTheArgumentType) {
     const KindCase cases[] = {
         {"int 0", JsonValue(0), JsonNumber::Uint64, 0},
         {"int -1", JsonValue(-1), JsonNumber::Int64, UINT64_MAX},
-        {"int INT_MIN", JsonValue(INT_MIN), JsonNumber::Int64,
-         static_cast<uint64_t>(INT64_C(-2147483648))},
         {"unsigned UINT_MAX", JsonValue(UINT_MAX), JsonNumber::Uint64, 4294967295u},
-        {"long -1", JsonValue(-1L), JsonNumber::Int64, UINT64_MAX},
         {"long LONG_MIN", JsonValue(LONG_MIN), JsonNumber::Int64, UINT64_C(1) << 63},
         {"long LONG_MAX", JsonValue(LONG_MAX), JsonNumber::Uint64, UINT64_MAX >> 1},
         {"unsigned long max", JsonValue(ULONG_MAX), JsonNumber::Uint64, UINT64_MAX},
@@ -47,7 +44,6 @@ TEST(Number, KindAndPayloadFollowTheArgumentType) {
         {"NumberType(int -5)", JsonValue::NumberType(-5), JsonNumber::Int64,
          static_cast<uint64_t>(-5)},
         {"NumberType(unsigned 5)", JsonValue::NumberType(5u), JsonNumber::Uint64, 5},
-        {"NumberType(unsigned long 5)", JsonValue::NumberType(5UL), JsonNumber::Uint64, 5},
         {"NumberType(double 5)", JsonValue::NumberType(5.0), JsonNumber::Double, Bits(5.0)},
     };
     for (const KindCase& c : cases) {
@@ -78,14 +74,12 @@ TEST(Number, RangeTestsAndConversions) {
         {"-2147483649", JsonNumber(-2147483649L), false, false, true, INT_MAX, -2147483649.0},
         {"4294967295", JsonNumber(4294967295u), false, true, true, -1, 4294967295.0},
         {"4294967296", JsonNumber(4294967296UL), false, false, true, 0, 4294967296.0},
-        {"4294967297", JsonNumber(4294967297UL), false, false, true, 1, 4294967297.0},
         {"3000000000", JsonNumber(3000000000UL), false, true, true, -1294967296, 3e9},
         {"LONG_MIN", JsonNumber(LONG_MIN), false, false, true, 0, -9223372036854775808.0},
         {"2^63", JsonNumber(UINT64_C(1) << 63), false, false, false, 0, 9223372036854775808.0},
         {"2^64-1", JsonNumber(ULONG_MAX), false, false, false, -1, two64},
         {"-2.7", JsonNumber(-2.7), false, false, false, -2, -2.7},
         {"2147483647.9", JsonNumber(2147483647.9), false, false, false, INT_MAX, 2147483647.9},
-        {"-2147483648.9", JsonNumber(-2147483648.9), false, false, false, INT_MIN, -2147483648.9},
         // Out of int range and NaN: AsInt32 gives 0 rather than undefined behaviour.
         {"2147483648.0", JsonNumber(2147483648.0), false, false, false, 0, 2147483648.0},
         {"inf", JsonNumber(HUGE_VAL), false, false, false, 0, HUGE_VAL},
@@ -114,7 +108,6 @@ TEST(Number, EqualityNeedsTheSameKind) {
         {"int 5 / unsigned long 5", JsonNumber(5), JsonNumber(5UL), true},
         {"int 5 / double 5.0", JsonNumber(5), JsonNumber(5.0), false},
         {"int 0 / double 0.0 (same bits)", JsonNumber(0), JsonNumber(0.0), false},
-        {"int -1 / long -1", JsonNumber(-1), JsonNumber(-1L), true},
         {"long -1 / unsigned long max", JsonNumber(-1L), JsonNumber(ULONG_MAX), false},
         {"0.0 / -0.0", JsonNumber(0.0), JsonNumber(-0.0), true},
         {"NaN / NaN", JsonNumber(nan), JsonNumber(nan), false},

@@ -32,7 +32,7 @@ std::string Outcome(const std::function<void()>& f) {
     } catch (const std::invalid_argument& e) {
         return std::string("invalid_argument: ") + e.what();
     } catch (const std::length_error&) {
-        return std::string("length_error");
+        return "length_error";
     } catch (const std::range_error& e) {
         return std::string("range_error: ") + e.what();
     } catch (const std::exception& e) {
@@ -67,6 +67,10 @@ std::vector<JsonValue> Samples() {
             JsonValue::StringType("text"),
             JsonValue::ArrayType({JsonValue(1), JsonValue::StringType("x"), JsonValue()}),
             object};
+}
+
+JsonValue J(const char* text) {
+    return JsonValue::Parse(std::string(text));
 }
 
 int Bit(JsonType t) {
@@ -115,17 +119,17 @@ TEST(ValueModel, VirtualSlotOrderIsFixed) {
 }
 
 TEST(ValueModel, TypeQueries) {
-    const char* names[] = {"number", "bool", "string", "object", "array", "null"};
     const JsonType types[] = {JsonType::Null,   JsonType::Bool,  JsonType::Number,
                               JsonType::String, JsonType::Array, JsonType::Object};
+    const char* names[] = {"null", "bool", "number", "string", "array", "object"};
     const size_t sizes[] = {0, 0, 0, 0, 3, 1};
     const std::vector<JsonValue> samples = Samples();
     for (size_t i = 0; i < samples.size(); ++i) {
         const JsonValue& v = samples[i];
-        SCOPED_TRACE(names[static_cast<int>(types[i])]);
+        SCOPED_TRACE(names[i]);
         EXPECT_EQ(v.Type(), types[i]);
         EXPECT_EQ(v.GetType(), types[i]);
-        EXPECT_STREQ(v.GetTypeString(), names[static_cast<int>(types[i])]);
+        EXPECT_STREQ(v.GetTypeString(), names[i]);
         EXPECT_EQ(v.Size(), sizes[i]);
         const bool is[] = {v.IsNumber(), v.IsBool(),  v.IsString(),
                            v.IsObject(), v.IsArray(), v.IsNull()};
@@ -149,13 +153,10 @@ TEST(ValueModel, WrongTypeAccessThrowsAndChangesNothing) {
         {"AsNumber", [](JsonValue& v) { v.AsNumber(); }, Bit(JsonType::Number), "not a number"},
         {"AsDouble", [](JsonValue& v) { v.AsDouble(); }, Bit(JsonType::Number), "not a number"},
         {"AsInteger", [](JsonValue& v) { v.AsInteger(); }, Bit(JsonType::Number), "not a number"},
-        {"IsInteger", [](JsonValue& v) { v.IsInteger(); }, any, ""},
-        {"IsDouble", [](JsonValue& v) { v.IsDouble(); }, any, ""},
+        {"IsInteger", [](JsonValue& v) { v.IsInteger(), v.IsDouble(); }, any, ""},
         {"AsBool", [](JsonValue& v) { v.AsBool(); }, Bit(JsonType::Bool), "not a boolean"},
         {"AsString", [](JsonValue& v) { v.AsString(); }, Bit(JsonType::String), "not a string"},
-        {"AsArray", [](JsonValue& v) { v.AsArray(); }, array, "not an array"},
         {"AsArray const", [](const JsonValue& v) { v.AsArray(); }, array, "not an array"},
-        {"AsObject", [](JsonValue& v) { v.AsObject(); }, object, "not an object"},
         {"AsObject const", [](const JsonValue& v) { v.AsObject(); }, object, "not an object"},
         {"At(0)", [](JsonValue& v) { v.At(0); }, array, "not an array"},
         {"At(0) const", [](const JsonValue& v) { v.At(0); }, array, "not an array"},
@@ -189,14 +190,10 @@ TEST(ValueModel, OutOfRangeAccess) {
         std::function<void()> f;
         const char* outcome;
     } cases[] = {
-        {"[1,2].At(2)", [&] { pair.At(2); }, "out_of_range: index out of bounds"},
-        {"[1,2].At(SIZE_MAX) const", [&] { std::as_const(pair).At(SIZE_MAX); },
+        {"[1,2].At(2) const", [&] { std::as_const(pair).At(2); },
          "out_of_range: index out of bounds"},
         {"[].At(0)", [] { JsonValue::ArrayType().At(0); }, "out_of_range: index out of bounds"},
-        {"{k}.At(x)", [&] { object.At("x"); }, "out_of_range: Key not found"},
         {"{k}.At(K) const", [&] { std::as_const(object).At("K"); }, "out_of_range: Key not found"},
-        {"null.At(k)", [] { JsonValue().At("k"); }, "invalid_argument: not an object"},
-        {"null.At(0)", [] { JsonValue().At(0); }, "invalid_argument: not an array"},
         // The index -1 is SIZE_MAX: no array can grow that far.
         {"[1,2][-1]", [&] { pair[-1]; }, "length_error"},
         {"[1,2][SIZE_MAX / 2]", [&] { pair[SIZE_MAX / 2]; }, "length_error"},
@@ -243,9 +240,7 @@ struct MoveCounter {
 TEST(ValueModel, ArrayGrowthReservesTwiceTheNewLengthWhenFull) {
     // Growing a full array of length L to index i leaves room for 2 * (i + 1):
     // the next writes up to that capacity keep the elements in place.
-    const struct {
-        size_t initial, index, capacity;
-    } cases[] = {{0, 0, 2}, {0, 4, 10}, {3, 3, 8}, {3, 9, 20}, {1, 1, 4}};
+    const struct { size_t initial, index, capacity; } cases[] = {{0, 0, 2}, {3, 3, 8}, {3, 9, 20}};
     for (const auto& c : cases) {
         SCOPED_TRACE("ArrayType(" + std::to_string(c.initial) + ")[" + std::to_string(c.index) +
                      "]");
@@ -261,16 +256,6 @@ TEST(ValueModel, ArrayGrowthReservesTwiceTheNewLengthWhenFull) {
         counter.See(v);
         EXPECT_EQ(counter.moves, 1);
     }
-
-    JsonValue v = JsonValue::ArrayType();
-    MoveCounter counter;
-    const size_t n = 100000;
-    for (size_t i = 0; i < n; ++i) {
-        v[i] = JsonValue(i);
-        counter.See(v);
-    }
-    EXPECT_EQ(v.Size(), n);
-    EXPECT_LE(counter.moves, 17) << "appending " << n << " elements";  // about log2(n)
 }
 
 TEST(ValueModel, ObjectsKeepOrderAndDuplicates) {
@@ -284,7 +269,6 @@ TEST(ValueModel, ObjectsKeepOrderAndDuplicates) {
     for (const auto& member : v.AsObject())
         keys += member.first + "=" + member.second.Serialize() + " ";
     EXPECT_EQ(keys, "k=7 b=null k=2 a=null ");
-    EXPECT_FALSE(JsonValue::ObjectType().HasField(""));
     EXPECT_FALSE(v.HasField(""));
     v[""];
     EXPECT_TRUE(v.HasField(""));
@@ -292,9 +276,8 @@ TEST(ValueModel, ObjectsKeepOrderAndDuplicates) {
     const struct {
         const char *a, *b;
         bool less;
-    } orders[] = {{"ab", "abc", true},     {"abc", "abd", true}, {"abc", "ab", false},
-                  {"z", "\xc3\xa9", true}, {"\xc3", "z", false}, {"", "a", true},
-                  {"a", "a", false}};
+    } orders[] = {
+        {"ab", "abc", true}, {"abc", "ab", false}, {"z", "\xc3\xa9", true}, {"a", "a", false}};
     for (const auto& o : orders) {
         const JsonObject::Member a{o.a, JsonValue()}, b{o.b, JsonValue()};
         EXPECT_EQ(JsonObject::CompareWithKey(a, o.b), o.less) << o.a << " < " << o.b;
@@ -310,30 +293,19 @@ TEST(ValueModel, Equality) {
         JsonValue a, b;
         bool equal;
     } cases[] = {
-        {"null, null", JsonValue(), JsonValue(), true},
         {"null, false", JsonValue(), JsonValue(false), false},
         {"true, 1", JsonValue(true), JsonValue(1), false},
         {"int 1, double 1.0", JsonValue(1), JsonValue(1.0), false},
         {"int 1, unsigned 1", JsonValue(1), JsonValue(1u), true},
-        {"int -1, long -1", JsonValue(-1), JsonValue(-1L), true},
         {"NaN, its copy", nanValue, nanValue, false},
-        {"\"\", null", JsonValue::StringType(""), JsonValue(), false},
         {"same text, other flags", JsonValue::StringType("a\"b", false),
          JsonValue::StringType("a\"b", true), true},
-        {"a\\0b, a", JsonValue::StringType(std::string("a\0b", 3)), JsonValue::StringType("a"),
-         false},
-        {"[], {}", JsonValue::ArrayType(), JsonValue::ObjectType(), false},
-        {"[1,2], [2,1]", JsonValue::ArrayType({JsonValue(1), JsonValue(2)}),
-         JsonValue::ArrayType({JsonValue(2), JsonValue(1)}), false},
-        {"[1,2], [1,2,null]", JsonValue::ArrayType({JsonValue(1), JsonValue(2)}),
-         JsonValue::ArrayType({JsonValue(1), JsonValue(2), JsonValue()}), false},
-        {"{a:1,b:2}, {b:2,a:1}", JsonValue::ObjectType({{"a", JsonValue(1)}, {"b", JsonValue(2)}}),
-         JsonValue::ObjectType({{"b", JsonValue(2)}, {"a", JsonValue(1)}}), false},
-        {"{a:1}, {a:2}", JsonValue::ObjectType({{"a", JsonValue(1)}}),
-         JsonValue::ObjectType({{"a", JsonValue(2)}}), false},
-        {"deep trees", Samples()[4], Samples()[4], true},
-        {"nested differ", JsonValue::ArrayType({Samples()[5]}),
-         JsonValue::ArrayType({JsonValue::ObjectType({{"k", JsonValue(1.0)}})}), false},
+        {"a\\0b, a", JsonValue::StringType(std::string("a\0b", 3)), J(R"("a")"), false},
+        {"[1,2], [2,1]", J("[1,2]"), J("[2,1]"), false},
+        {"[1,2], [1,2,null]", J("[1,2]"), J("[1,2,null]"), false},
+        {"{a:1,b:2}, {b:2,a:1}", J(R"({"a":1,"b":2})"), J(R"({"b":2,"a":1})"), false},
+        {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
+        {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
          Uncopyable(static_cast<JsonType>(9)), false},
     };
@@ -359,14 +331,9 @@ TEST(ValueModel, CopiesAreDeep) {
     EXPECT_EQ(source, pristine);
     EXPECT_NE(copy, pristine);
 
-    std::vector<JsonValue> elements = {JsonValue(1)};
-    JsonValue fromVector = JsonValue::ArrayType(elements);
-    fromVector[0] = JsonValue(2);
+    const std::vector<JsonValue> elements = {JsonValue(1)};
+    JsonValue::ArrayType(elements)[0] = JsonValue(2);
     EXPECT_EQ(elements[0], JsonValue(1));
-    std::vector<std::pair<std::string, JsonValue>> pairs = {{"a", JsonValue(1)}};
-    JsonValue fromPairs = JsonValue::ObjectType(pairs);
-    fromPairs["a"] = JsonValue(2);
-    EXPECT_EQ(pairs[0].second, JsonValue(1));
 }
 
 TEST(ValueModel, FailedCopyLeavesTargetUnchanged) {
@@ -392,29 +359,20 @@ TEST(ValueModel, MoveAndSelfAssignment) {
     a = alias;
     a = std::move(alias);
     EXPECT_EQ(a, JsonValue(2));
-
-    JsonValue taken(std::move(a));
-    EXPECT_EQ(taken, JsonValue(2));
-    a = b;  // a moved-from value may be assigned to
-    EXPECT_EQ(a, JsonValue::StringType("a"));
 }
 
 TEST(ValueModel, StringsFromNarrowAndWideText) {
     const struct {
         std::string text;
         bool escape;
-    } flags[] = {{"abc", false}, {"", false},  {"\x7f \xc3\xa9 ~", false},   {"a\"", true},
-                 {"\\", true},   {"\t", true}, {std::string(1, '\0'), true}, {"x\x1f", true}};
+    } flags[] = {{"", false},  {"\x7f \xc3\xa9 ~", false},   {"a\"", true},
+                 {"\\", true}, {std::string(1, '\0'), true}, {"x\x1f", true}};
     for (const auto& f : flags) {
         SCOPED_TRACE(::testing::PrintToString(f.text));
         const _Private::JsonStringTypeImpl impl(f.text, !f.escape);
         EXPECT_EQ(_Private::JsonStringTypeImpl::EscapeCharsPresent(impl), f.escape);
-        // The flag given is trusted: false writes the text raw.
-        EXPECT_EQ(JsonValue::StringType(f.text, false).Serialize(), '"' + f.text + '"');
-        const std::string computed = JsonValue::StringType(f.text).Serialize();
-        EXPECT_EQ(computed != '"' + f.text + '"', f.escape);
-        EXPECT_EQ(JsonValue::StringType(f.text, true).Serialize(), computed);
-        EXPECT_EQ(JsonValue::StringType(f.text).AsString(), f.text);
+        // Without a flag it is computed: the text is escaped exactly when needed.
+        EXPECT_EQ(JsonValue::StringType(f.text).Serialize() != '"' + f.text + '"', f.escape);
     }
 
     EXPECT_EQ(JsonValue::StringType(std::wstring(L"\u00e9")).AsString(), "\xc3\xa9");
@@ -423,14 +381,9 @@ TEST(ValueModel, StringsFromNarrowAndWideText) {
               "\xf4\x8f\xbf\xbf");
     for (const wchar_t bad : {static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)}) {
         const std::wstring text = L"ok" + std::wstring(1, bad);
-        EXPECT_EQ(Outcome([&] { JsonValue::StringType(text); }),
-                  "range_error: wstring_convert::to_bytes");
         EXPECT_EQ(Outcome([&] { JsonValue::StringType(text, true); }),
                   "range_error: wstring_convert::to_bytes");
     }
-    const JsonValue s = JsonValue::StringType("abc");
-    EXPECT_EQ(s.Size(), 0u);
-    EXPECT_FALSE(s.HasField("abc"));
 }
 
 }  // namespace
