@@ -9,21 +9,10 @@
 
 namespace {
 
-// {"s":"text","i":-1,"big":4294967297,"d":5.0,"b":true,"o":{"x":1},"a":[1],"n":null,
-//  "dup":1,"dup":2,"":true}
 JsonValue Sample() {
-    JsonValue object = JsonValue::ObjectType({{"s", JsonValue::StringType("text")},
-                                              {"i", JsonValue(-1)},
-                                              {"big", JsonValue(4294967297UL)},
-                                              {"d", JsonValue(5.0)},
-                                              {"b", JsonValue(true)},
-                                              {"o", JsonValue::ObjectType({{"x", JsonValue(1)}})},
-                                              {"a", JsonValue::ArrayType({JsonValue(1)})},
-                                              {"n", JsonValue()},
-                                              {"dup", JsonValue(1)},
-                                              {"dup", JsonValue(2)},
-                                              {"", JsonValue(true)}});
-    return object;
+    return JsonValue::Parse(
+        std::string(R"({"s":"text","i":-1,"big":4294967297,"d":5.0,"b":true,)"
+                    R"("o":{"x":1},"a":[1],"n":null,"dup":1,"dup":2,"":true})"));
 }
 
 // What every helper reports for `key`, as one line: "x-" for false with the
@@ -89,14 +78,12 @@ TEST(Lookup, EveryHelperOnEveryMember) {
 }
 
 TEST(Lookup, NonObjectsNeverThrow) {
-    const JsonValue containers[] = {JsonValue(), JsonValue(5), JsonValue::StringType("s"),
-                                    JsonValue::ArrayType({JsonValue(1)})};
     const JsonValue& nothing = TryGetRef(JsonValue(), "k");
     EXPECT_TRUE(nothing.IsNull());
-    for (const JsonValue& c : containers) {
-        SCOPED_TRACE(c.GetTypeString());
-        EXPECT_EQ(Report(c, "k"), "s- i- d- b- o- a- get=null ifA=null ifO=null");
-        EXPECT_EQ(&TryGetRef(c, "k"), &nothing);  // one shared null
+    for (const char* text : {"5", "\"s\"", "[1]"}) {
+        const JsonValue v = JsonValue::Parse(std::string(text));
+        EXPECT_EQ(Report(v, "k"), "s- i- d- b- o- a- get=null ifA=null ifO=null") << text;
+        EXPECT_EQ(&TryGetRef(v, "k"), &nothing) << text;  // one shared null
     }
 }
 

@@ -211,50 +211,34 @@ TEST(ValueModel, OutOfRangeAccess) {
 TEST(ValueModel, SubscriptPromotesNullAndGrows) {
     JsonValue byKey, byIndex, byChar;
     EXPECT_TRUE(byKey["k"].IsNull());
-    EXPECT_EQ(byKey, JsonValue::ObjectType({{"k", JsonValue()}}));
+    EXPECT_EQ(byKey, J(R"({"k":null})"));
     byIndex[3] = JsonValue(true);
-    EXPECT_EQ(byIndex,
-              JsonValue::ArrayType({JsonValue(), JsonValue(), JsonValue(), JsonValue(true)}));
+    EXPECT_EQ(byIndex, J("[null,null,null,true]"));
     byChar['\0'] = JsonValue(1);  // NUL is the empty key
     byChar['x'] = JsonValue(2);
-    EXPECT_EQ(byChar, JsonValue::ObjectType({{"", JsonValue(1)}, {"x", JsonValue(2)}}));
+    EXPECT_EQ(byChar, J(R"({"":1,"x":2})"));
     EXPECT_EQ(&byChar['x'], &byChar["x"]);
     EXPECT_EQ(&byChar['\0'], &byChar[std::string()]);
     JsonValue array = JsonValue::ArrayType(2);
     array[1] = JsonValue(5);  // in range: no growth
     array[2] = JsonValue(6);  // one past the end appends
-    EXPECT_EQ(array, JsonValue::ArrayType({JsonValue(), JsonValue(5), JsonValue(6)}));
+    EXPECT_EQ(array, J("[null,5,6]"));
 }
 
-// Counts how often element 0 moves, i.e. how often the array reallocated.
-struct MoveCounter {
-    const JsonValue* last = nullptr;
-    int moves = 0;
-    void See(const JsonValue& array) {
-        const JsonValue* now = &array.At(0);
-        moves += last != nullptr && now != last;
-        last = now;
-    }
-};
-
 TEST(ValueModel, ArrayGrowthReservesTwiceTheNewLengthWhenFull) {
-    // Growing a full array of length L to index i leaves room for 2 * (i + 1):
-    // the next writes up to that capacity keep the elements in place.
+    // Growing a full array to index i leaves room for 2 * (i + 1): the writes up
+    // to that capacity keep the elements in place, the next one moves them.
     const struct { size_t initial, index, capacity; } cases[] = {{0, 0, 2}, {3, 3, 8}, {3, 9, 20}};
     for (const auto& c : cases) {
-        SCOPED_TRACE("ArrayType(" + std::to_string(c.initial) + ")[" + std::to_string(c.index) +
-                     "]");
+        SCOPED_TRACE(std::to_string(c.initial) + " grown to " + std::to_string(c.index));
         JsonValue v = JsonValue::ArrayType(c.initial);
         v[c.index] = JsonValue(1);
-        MoveCounter counter;
-        counter.See(v);
+        const JsonValue* const first = &v.At(0);
         for (size_t i = c.index + 1; i < c.capacity; ++i)
             v[i] = JsonValue(2);
-        counter.See(v);
-        EXPECT_EQ(counter.moves, 0);
+        EXPECT_EQ(&v.At(0), first);
         v[c.capacity] = JsonValue(3);
-        counter.See(v);
-        EXPECT_EQ(counter.moves, 1);
+        EXPECT_NE(&v.At(0), first);
     }
 }
 
@@ -296,8 +280,6 @@ TEST(ValueModel, Equality) {
         {"null, false", JsonValue(), JsonValue(false), false},
         {"true, 1", JsonValue(true), JsonValue(1), false},
         {"int 1, double 1.0", JsonValue(1), JsonValue(1.0), false},
-        {"int 1, unsigned 1", JsonValue(1), JsonValue(1u), true},
-        {"NaN, its copy", nanValue, nanValue, false},
         {"same text, other flags", JsonValue::StringType("a\"b", false),
          JsonValue::StringType("a\"b", true), true},
         {"a\\0b, a", JsonValue::StringType(std::string("a\0b", 3)), J(R"("a")"), false},
