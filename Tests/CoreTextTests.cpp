@@ -25,31 +25,14 @@ void ExpectPrintfText(int precision, double value) {
 }
 
 TEST(CoreFormat, PrecisionGeneralMatchesPrintf) {
-    const double boundaries[] = {-0.0,
-                                 0.1,
-                                 2.0,
-                                 1e-5,
-                                 1e-4,
-                                 1e16,
-                                 1e17,
-                                 1e21,
-                                 9007199254740993.0,
-                                 DBL_MAX,
-                                 -DBL_MIN,
-                                 DBL_TRUE_MIN,
-                                 std::nextafter(DBL_MIN, 0.0),
-                                 1.0 - DBL_EPSILON / 2,
-                                 1000000000000000.25,
-                                 1000000000000000.75,  // exact ties at the 17th digit
-                                 0.125,
-                                 2.5,
-                                 3.5,
-                                 1250000.0,
-                                 99999999999999999.0,
-                                 0.000099999999999999991,  // small ones
-                                 HUGE_VAL,
-                                 -HUGE_VAL,
-                                 std::nan("")};
+    // Exact ties at the 17th digit (1000000000000000.25) and at small precisions (0.125).
+    // clang-format off
+    const double boundaries[] = {
+        -0.0, 0.1, 2.0, 1e-5, 1e-4, 1e16, 1e17, 1e21, 9007199254740993.0, DBL_MAX, -DBL_MIN,
+        DBL_TRUE_MIN, std::nextafter(DBL_MIN, 0.0), 1.0 - DBL_EPSILON / 2, 1000000000000000.25,
+        1000000000000000.75, 0.125, 2.5, 3.5, 1250000.0, 99999999999999999.0,
+        0.000099999999999999991, HUGE_VAL, -HUGE_VAL, std::nan("")};
+    // clang-format on
     for (double value : boundaries) {
         for (int precision : {-1, 0, 1, 2, 6, 16, 17, 18, 40, 400}) {
             ExpectPrintfText(precision, value);
