@@ -13,6 +13,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 #include <iterator>
 #include <stdexcept>
@@ -207,8 +208,9 @@ struct JsonParserEngine {
     using CharValue = typename Base::CharValue;
     static constexpr bool kThroughBase = std::is_same_v<Parser, Base>;
     static constexpr CharValue kEof = std::char_traits<C>::eof();
-    // Narrow text in memory: a number literal is converted where it stands.
-    static constexpr bool kNumbersInPlace = std::is_same_v<Parser, JsonStringParser<char>>;
+    // Narrow text in memory: number literals are converted where they stand, and
+    // runs of spaces are skipped a word at a time.
+    static constexpr bool kNarrowInMemory = std::is_same_v<Parser, JsonStringParser<char>>;
 
     // --- Reading characters -----------------------------------------------------------
 
@@ -261,6 +263,9 @@ struct JsonParserEngine {
         for (;;) {
             CharValue c = Next(parser);
             while (c != kEof && IsWhitespace(c)) {
+                if constexpr (kNarrowInMemory) {
+                    SkipSpaceRuns(parser);
+                }
                 c = Next(parser);
             }
             parser.CreateToken(token, Token::EndOfInput);
@@ -349,6 +354,19 @@ struct JsonParserEngine {
         }
     }
 
+    // Indentation comes in long runs of spaces: eight at a time while they last.
+    static void SkipSpaceRuns(Parser& parser) {
+        constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
+        while (parser.m_end - parser.m_pos >= 8) {
+            uint64_t word;
+            std::memcpy(&word, parser.m_pos, sizeof word);
+            if (word != kEightSpaces) {
+                return;
+            }
+            parser.m_pos += 8;
+        }
+    }
+
     // The rest of a keyword after its first letter, compared one character at a
     // time; the mismatching character is consumed too.
     static bool Keyword(Parser& parser, const char* rest) {
@@ -378,7 +396,7 @@ struct JsonParserEngine {
 
     // Moves the looked-at character `p` into the number text and looks at the next one.
     static void Take(Parser& parser, ParserNumberText& text, CharValue& p) {
-        if constexpr (!kNumbersInPlace) {
+        if constexpr (!kNarrowInMemory) {
             text.Append(static_cast<char>(p));
         }
         Next(parser);
@@ -394,7 +412,7 @@ struct JsonParserEngine {
             return false;
         }
         [[maybe_unused]] const char* digits = nullptr;  // where the literal's digits start
-        if constexpr (kNumbersInPlace) {
+        if constexpr (kNarrowInMemory) {
             digits = parser.m_pos - 1;
         }
         // One leading zero is tolerated ("01" is 1); two are not.
@@ -425,7 +443,7 @@ struct JsonParserEngine {
 
         // A fraction, an exponent or more than 64 bits of digits: convert the text.
         ParserNumberText text;
-        if constexpr (!kNumbersInPlace) {
+        if constexpr (!kNarrowInMemory) {
             print_llu(text, value);
         }
         bool hasFraction = false;
@@ -458,7 +476,7 @@ struct JsonParserEngine {
             }
         }
         double result;
-        if constexpr (kNumbersInPlace) {
+        if constexpr (kNarrowInMemory) {
             result = anystod(digits, parser.m_pos, text);
         } else {
             result = anystod(text.Data(), text.Data() + text.Size(), text);
