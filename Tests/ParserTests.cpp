@@ -185,6 +185,16 @@ TEST(Parser, WeofElementEndsWideInput) {
     EXPECT_EQ(JsonValue::Parse(text, ec).Serialize(), "[1]");
     EXPECT_EQ(JsonValue::Parse(in, streamEc).Serialize(), "[1]");
     EXPECT_FALSE(ec || streamEc);
+
+    // Also inside a string: the literal is cut off there, as at the end of the text.
+    std::wstring cut = L"[\"a";
+    cut.push_back(static_cast<wchar_t>(WEOF));
+    cut += L"b\"]";
+    std::wistringstream cutIn(cut);
+    JsonValue::Parse(cut, ec);
+    JsonValue::Parse(cutIn, streamEc);
+    EXPECT_EQ(ec.value(), MalformedString);
+    EXPECT_EQ(streamEc.value(), MalformedString);
 }
 
 TEST(Parser, RoundTripIsStable) {
