@@ -90,15 +90,6 @@ void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C
     AppendEscapedChars(target, source.data(), source.data() + source.size());
 }
 
-bool KeyIsAscii(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void FormatString(const std::string& source, std::string& target) {
     target.push_back('"');
     AppendEscapedString<char>(target, source);
@@ -119,7 +110,7 @@ void FormatString(const std::string& source, std::string& target) {
 
 void FormatString(const std::string& source, std::wstring& target) {
     target.push_back(L'"');
-    if (KeyIsAscii(source)) {
+    if (KivIsAsciiText(source)) {
         // ASCII converts one to one; this skips building a converter and its
         // locale facet for every key.
         AppendEscapedChars(target, source.data(), source.data() + source.size());
