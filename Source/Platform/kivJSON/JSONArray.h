@@ -27,8 +27,6 @@ public:
     JsonValue& operator[](size_t index);
 
 private:
-    template <class C>
-    friend class JsonParser;
     friend class _Private::JsonArrayTypeImpl;
     friend struct _Private::JsonTreeAccess;
 

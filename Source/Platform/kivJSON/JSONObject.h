@@ -44,8 +44,6 @@ public:
     static bool CompareStdPairs(const Member& a, const Member& b);
 
 private:
-    template <class C>
-    friend class JsonParser;
     friend class _Private::JsonObjectTypeImpl;
     friend struct _Private::JsonTreeAccess;
 
