@@ -30,6 +30,13 @@ std::optional<int> SingleInput(const char* command, const CommandLine& line, std
     return std::nullopt;
 }
 
+// Parses the document; its text is released before the output is built, so a
+// large input is not held twice.
+std::optional<int> LoadValue(const std::string& path, JsonValue& value) {
+    InputDocument doc;
+    return LoadDocument(path, doc, value);
+}
+
 }  // namespace
 
 int RunMinify(const std::vector<std::string>& args) {
@@ -41,13 +48,10 @@ int RunMinify(const std::vector<std::string>& args) {
     if (auto stop = SingleInput("minify", line, path)) {
         return *stop;
     }
-    InputDocument doc;
     JsonValue value;
-    if (auto stop = LoadDocument(path, doc, value)) {
+    if (auto stop = LoadValue(path, value)) {
         return *stop;
     }
-    doc.text.clear();
-    doc.text.shrink_to_fit();
     std::string out = value.Serialize();
     out += '\n';
     return WriteOutput(out) ? kExitOk : kExitUsage;
@@ -71,13 +75,10 @@ int RunPretty(const std::vector<std::string>& args) {
                               "--indent expects a number from 0 to 16, not '" + text + "'");
         }
     }
-    InputDocument doc;
     JsonValue value;
-    if (auto stop = LoadDocument(path, doc, value)) {
+    if (auto stop = LoadValue(path, value)) {
         return *stop;
     }
-    doc.text.clear();
-    doc.text.shrink_to_fit();
     std::string out;
     AppendPretty(value, indent, out);
     out += '\n';
