@@ -9,3 +9,4 @@
 #include "JSONValue.cpp"
 #include "JSONParser.cpp"
 #include "JSONUtil.cpp"
+#include "JSONPointer.cpp"
