@@ -24,9 +24,9 @@ run() {
 
 run check -v examples/sample.json
 run stats examples/sample.json
-run get examples/sample.json /customer/name
-run get --raw examples/sample.json /customer/note
-run get examples/sample.json /items/1/tags
+run get /customer/name examples/sample.json
+run get --raw /customer/note examples/sample.json
+run get /items/1/tags examples/sample.json
 run pretty --indent 2 examples/sample.json
 run minify examples/sample.json
 

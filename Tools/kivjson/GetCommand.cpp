@@ -1,20 +1,56 @@
-// kivjson get: print the value at a JSON Pointer.
+// kivjson get: print the value at a JSON Pointer in each document.
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
-#include "JsonPointer.h"
+
+#include <kivJSON/JSONPointer.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
 const char kGetUsage[] =
-    "Usage: kivjson get [--raw] FILE POINTER\n"
+    "Usage: kivjson get [--raw] POINTER [FILE|-]...\n"
     "\n"
     "Prints the value at POINTER (RFC 6901, e.g. /items/0/name; ~0 is '~',\n"
-    "~1 is '/'; \"\" is the whole document) as compact JSON. Exits 1 and prints\n"
-    "nothing when there is no such value. With duplicate keys the first member\n"
-    "counts. FILE may be '-' for standard input.\n"
+    "~1 is '/'; \"\" is the whole document) in each document as compact JSON,\n"
+    "one line per document. With no FILE, or when FILE is -, reads standard\n"
+    "input. A document without such a value prints 'FILE: no value at POINTER'\n"
+    "on stderr and makes the exit status 1. With duplicate keys the first\n"
+    "member counts.\n"
     "\n"
     "  --raw       print a string's text without quotes or escapes\n";
+
+// Prints the value `pointer` names in the document at `path`; returns the exit
+// status for that document.
+int GetFrom(const std::string& path, const std::string& pointer, bool raw) {
+    JsonValue root;
+    std::string name;
+    {
+        InputDocument doc;  // its text is released before the output is built
+        if (auto stop = LoadDocument(path, doc, root)) {
+            return *stop;
+        }
+        name = doc.name;
+    }
+    std::error_code error;  // the pointer was checked before any file was read
+    const JsonValue* found = JsonPointerFind(root, pointer, error);
+    if (found == nullptr) {
+        std::fprintf(stderr, "%s: no value at %s\n", name.c_str(), pointer.c_str());
+        return kExitInvalid;
+    }
+    // Checks of what may be written (a value the writer refuses) go here,
+    // before any output: report on stderr and return kExitInvalid.
+    std::string out;
+    if (raw && found->IsString()) {
+        out = found->AsString();
+    } else {
+        found->Format(out);
+    }
+    out += '\n';
+    return WriteOutput(out) ? kExitOk : kExitUsage;
+}
 
 }  // namespace
 
@@ -23,30 +59,22 @@ int RunGet(const std::vector<std::string>& args) {
     if (auto stop = ParseCommandLine("get", kGetUsage, args, {{"--raw", false}}, line)) {
         return *stop;
     }
-    if (line.operands.size() != 2) {
-        return UsageError("get", "expects FILE and POINTER");
+    if (line.operands.empty()) {
+        return UsageError("get", "expects a POINTER");
     }
-    std::vector<std::string> tokens;
-    if (!SplitJsonPointer(line.operands[1], tokens)) {
-        return UsageError("get",
-                          "'" + line.operands[1] +
-                              "' is not a JSON Pointer (it starts with '/'; '~' only as ~0 or ~1)");
+    const std::string pointer = line.operands[0];
+    std::error_code error;
+    JsonPointerFind(JsonValue(), pointer, error);  // a malformed pointer fails on any document
+    if (error) {
+        return UsageError("get", "'" + pointer + "': " + error.message());
     }
-    InputDocument doc;
-    JsonValue root;
-    if (auto stop = LoadDocument(line.operands[0], doc, root)) {
-        return *stop;
+    std::vector<std::string> paths(line.operands.begin() + 1, line.operands.end());
+    if (paths.empty()) {
+        paths.push_back("-");
     }
-    const JsonValue* found = ResolveJsonPointer(root, tokens);
-    if (found == nullptr) {
-        return kExitInvalid;
+    int worst = kExitOk;
+    for (const std::string& path : paths) {
+        worst = std::max(worst, GetFrom(path, pointer, line.Has("--raw")));
     }
-    std::string out;
-    if (line.Has("--raw") && found->IsString()) {
-        out = found->AsString();
-    } else {
-        found->Format(out);
-    }
-    out += '\n';
-    return WriteOutput(out) ? kExitOk : kExitUsage;
+    return worst;
 }
