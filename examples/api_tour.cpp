@@ -1,6 +1,7 @@
 // The code shown in docs/API.md, built and run so that the guide stays true.
 // Each function is one section of the guide; CHECK states what the text claims.
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
@@ -150,6 +151,19 @@ void Lookup() {
     CHECK(count == 5);
 }
 
+void Pointer() {
+    JsonValue doc = JsonValue::Parse(std::string(R"({"items": [{"name": "a/b"}], "m~n": 1})"));
+    std::error_code error;
+    const JsonValue* name = JsonPointerFind(doc, "/items/0/name", error);
+    CHECK(!error && name != nullptr && name->AsString() == "a/b");
+    CHECK(JsonPointerFind(doc, "/m~0n", error)->AsInteger() == 1);        // ~0 is '~', ~1 is '/'
+    CHECK(JsonPointerFind(doc, "/items/1", error) == nullptr && !error);  // no such value
+
+    JsonPointerFind(doc, "items", error);  // malformed: no leading '/'
+    CHECK(error == JsonPointerError::MissingSlash);
+    CHECK(error.message() == "JSON Pointer does not start with '/'");
+}
+
 }  // namespace
 
 int main() {
@@ -161,6 +175,7 @@ int main() {
     Errors();
     Writing();
     Lookup();
+    Pointer();
     std::cout << "all claims hold\n";
     return 0;
 }
