@@ -258,6 +258,7 @@ TEST(ValueModel, Equality) {
         {"[1,2], [2,1]", J("[1,2]"), J("[2,1]"), false},
         {"[1,2], [1,2,null]", J("[1,2]"), J("[1,2,null]"), false},
         {"{a:1,b:2}, {b:2,a:1}", J(R"({"a":1,"b":2})"), J(R"({"b":2,"a":1})"), false},
+        {"{a:1}, {b:1}", J(R"({"a":1})"), J(R"({"b":1})"), false},
         {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
         {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
@@ -319,8 +320,9 @@ TEST(ValueModel, StringsFromNarrowAndWideText) {
     const struct {
         std::string text;
         bool escape;
-    } flags[] = {{"", false},  {"\x7f \xc3\xa9 ~", false},   {"a\"", true},
-                 {"\\", true}, {std::string(1, '\0'), true}, {"x\x1f", true}};
+    } flags[] = {{"", false},          {"\x7f \xc3\xa9 ~", false},   {"a\"", true},
+                 {"\\", true},         {std::string(1, '\0'), true}, {"x\x1f", true},
+                 {"abcdefg\x1f", true}};
     for (const auto& f : flags) {
         SCOPED_TRACE(::testing::PrintToString(f.text));
         const _Private::JsonStringTypeImpl impl(f.text, !f.escape);

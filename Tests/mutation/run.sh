@@ -138,7 +138,7 @@ for i in "${!names[@]}"; do
     if ! why=$(mutate "$file" "${fields[i]}" "${texts[i]}" "${repls[i]}" 2>&1); then
       result="BROKEN ($rel: $why)"
     elif ! cmake --build "$work/build" -j2 >"$work/build.log" 2>&1; then
-      result="BROKEN (does not compile: $(grep -m1 'error' "$work/build.log" | cut -c1-80))"
+      result="BROKEN (does not compile: $(grep -m1 -o 'error: .*' "$work/build.log" | cut -c1-70))"
     elif run_tests "$work/test.log"; then
       result="MISSED"
     else
