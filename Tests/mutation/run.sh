@@ -66,6 +66,7 @@ PY
 
 # The working tree as it stands (tracked and new files, not ignored ones).
 mkdir -p "$work/src"
+# shellcheck disable=SC2016  # $1 belongs to the inner shell
 (cd "$repo" && git ls-files -z --cached --others --exclude-standard |
    xargs -0 -I{} sh -c '[ -f "$1" ] && printf "%s\0" "$1"' _ {} |
    xargs -0 cp --parents -t "$work/src")
@@ -81,6 +82,7 @@ parts += [""] * (4 - len(parts))
 sys.stdout.write("\0".join(p.strip() if i < 2 else p for i, p in enumerate(parts)) + "\0")
 ' "$line")
   selected=$(( ${#patterns[@]} == 0 ))
+  # shellcheck disable=SC2053  # the patterns are globs
   for p in "${patterns[@]}"; do [[ "${parts[0]}" == $p ]] && selected=1; done
   ((selected)) || continue
   names+=("${parts[0]}") fields+=("${parts[1]}") texts+=("${parts[2]}") repls+=("${parts[3]}")
