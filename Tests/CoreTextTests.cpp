@@ -98,7 +98,7 @@ TEST(CoreConvert, Utf16ToUtf8) {
         std::string expected;
     } cases[] = {
         {std::u16string(1, u'\0'), std::string(1, '\0')},
-        {u"A\u00e9\u20ac\uffff", "A\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBF"},
+        {u"\u007f\u0080\u07ff\u0800\uffff", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
         {{0xD83D, 0xDE00, 0xDBFF, 0xDFFF}, "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
         {{0xDC00}, "\xEF\xBF\xBD"},  // lone low surrogate
         {{0xD800}, "\xEF\xBF\xBD"},  // lone high surrogate at the end

@@ -2,36 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <system_error>
 
 namespace {
 
-TEST(ErrorCategory, MessageOfEveryCode) {
-    const struct {
-        int code;
-        const char* message;
-    } cases[] = {
-        {-1, "Unknown JSON error"},
-        {0, "Unknown JSON error"},
-        {LeftOverCharacters, "Left-over characters in stream after parsing a JSON value"},
-        {MalformedArray, "Malformed array literal"},
-        {MalformedComment, "Malformed comment"},
-        {MalformedLiteral, "Malformed literal"},
-        {MalformedObject, "Malformed object literal"},
-        {MalformedNumber, "Malformed numeric literal"},
-        {MalformedString, "Malformed string literal"},
-        {MalformedToken, "Malformed token"},
-        {MismatchedBraces, "Mismatched braces"},
-        {NestingTooDeep, "Nesting too deep"},
-        {UnexpectedToken, "Unexpected token"},
-        {12, "Unknown JSON error"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_EQ(JsonErrorCategory::s_item.message(c.code), c.message);
-    }
+// The tool's tests compare the texts it prints; here: every code has its own
+// sentence, and nothing outside 1 to 11 has one.
+TEST(ErrorCategory, EachCodeHasItsOwnMessage) {
     static_assert(LeftOverCharacters == 1 && UnexpectedToken == 11);
+    const std::string unknown = "Unknown JSON error";
+    std::set<std::string> messages;
+    for (int code = LeftOverCharacters; code <= UnexpectedToken; ++code)
+        messages.insert(JsonErrorCategory::s_item.message(code));
+    EXPECT_EQ(messages.size(), 11u);
+    EXPECT_EQ(messages.count(unknown), 0u);
+    for (int code : {-1, 0, 12})
+        EXPECT_EQ(JsonErrorCategory::s_item.message(code), unknown) << code;
 }
 
 TEST(ErrorCategory, Identity) {

