@@ -106,30 +106,23 @@ inline bool DecimalToDouble(uint64_t digits, int64_t exponent10, bool negative,
     return true;
 }
 
-inline char* WriteEightDigits(char* p, uint32_t value) noexcept {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    const uint32_t upper = value / 10000;
-    const uint32_t lower = value % 10000;
-    std::memcpy(p, kPairs + 2 * (upper / 100), 2);
-    std::memcpy(p + 2, kPairs + 2 * (upper % 100), 2);
-    std::memcpy(p + 4, kPairs + 2 * (lower / 100), 2);
-    std::memcpy(p + 6, kPairs + 2 * (lower % 100), 2);
-    return p + 8;
-}
-
-// Drops the zeros at the end of a fraction, and its point when nothing is left.
-inline char* TrimFraction(char* end) noexcept {
-    while (end[-1] == '0') {
-        --end;
-    }
-    return end[-1] == '.' ? end - 1 : end;
+// The eight decimal digits of value < 10^8 as eight digit values (0..9), the
+// first in the lowest byte: halves by 10^4, quarters by 100, then tens, each
+// step dividing every lane at once by a multiply and a shift (exact for these
+// ranges: x * 10486 >> 20 == x / 100 for x < 10^4, x * 103 >> 10 == x / 10 for
+// x < 100).
+inline uint64_t EightDigitValues(uint32_t value) noexcept {
+    const uint64_t upper = value / 10000;
+    uint64_t x = upper | (value - upper * 10000) << 32;
+    const uint64_t hundreds = ((x * 10486) >> 20) & 0x0000007F0000007F;
+    x = hundreds | (x - hundreds * 100) << 16;
+    const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000F;
+    return tens | (x - tens * 10) << 8;
 }
 
 // Writes snprintf("%.17g", value)'s text in the "C" locale for a finite value
-// and returns the end. `buffer` holds at least 32 characters.
+// and returns the end. `buffer` holds at least 32 characters, any of which
+// may be overwritten.
 //
 // value = m * 2^e is scaled by the 128-bit 10^k that brings it to 17 integer
 // digits. The scaled value lies in [A, A + 2) units of the last bit kept, so
@@ -139,12 +132,12 @@ inline char* TrimFraction(char* end) noexcept {
 inline char* WriteDouble17(double value, char* buffer) noexcept {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    char* p = buffer;
     const int biased = static_cast<int>(bits >> 52) & 0x7FF;
     uint64_t m = bits & ((uint64_t{1} << 52) - 1);
     if (biased == 0x7FF) {
         return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
     }
+    char* p = buffer;
     if (bits >> 63 != 0) {
         *p++ = '-';
     }
@@ -172,64 +165,98 @@ inline char* WriteDouble17(double value, char* buffer) noexcept {
         }
     }
 
+    // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
+    // bits (shift - 64 of high's bits lie below it, shift is 69..75).
     const int k = 16 - exponent10;
     const PowerOfTen128& power = kPowersOfTen[k - kPowerOfTenMin];
-    const NumberTextWide high = static_cast<NumberTextWide>(m) * power.high;
-    const NumberTextWide low = static_cast<NumberTextWide>(m) * power.low;
-    const NumberTextWide scaled = high + static_cast<uint64_t>(low >> 64);
-    const int shift = -(e + FloorLog2OfPow10(k) - 127 + 64);
-    uint64_t n = static_cast<uint64_t>(scaled >> shift);
-    const NumberTextWide fraction = scaled & ((NumberTextWide{1} << shift) - 1);
-    const NumberTextWide half = NumberTextWide{1} << (shift - 1);
-    const bool exact = k >= 0 && k <= 55;
-    if (fraction > half) {
+    const NumberTextWide scaled =
+        static_cast<NumberTextWide>(m) * power.high +
+        static_cast<uint64_t>((static_cast<NumberTextWide>(m) * power.low) >> 64);
+    const bool productExact = static_cast<uint64_t>(m * power.low) == 0 && k >= 0 && k <= 55;
+    const uint64_t high = static_cast<uint64_t>(scaled >> 64);
+    const uint64_t low = static_cast<uint64_t>(scaled);
+    const int shift = -(e + FloorLog2OfPow10(k)) - 1;
+    uint64_t n = high >> shift;
+    const uint64_t fractionHigh = high & ((uint64_t{1} << shift) - 1);
+    const uint64_t halfHigh = uint64_t{1} << (shift - 1);
+    if (fractionHigh > halfHigh || (fractionHigh == halfHigh && low != 0)) {
         ++n;
-    } else if (fraction == half) {
-        n += (!exact || static_cast<uint64_t>(low) != 0 || (n & 1) != 0) ? 1 : 0;
-    } else if (fraction == half - 1 && !exact) {
+    } else if (fractionHigh == halfHigh) {
+        n += (!productExact || (n & 1) != 0) ? 1 : 0;
+    } else if (fractionHigh == halfHigh - 1 && low + 1 == 0 && !(k >= 0 && k <= 55)) {
         n = 0;  // undecided
     }
-    constexpr uint64_t kLow17 = 10000000000000000;  // 10^16
-    if (n == 10 * kLow17) {
-        n = kLow17;
+    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
+    if (n == 10 * kSmallest17) {
+        n = kSmallest17;
         ++exponent10;
     }
-    if (n < kLow17 || n >= 10 * kLow17) {
+    if (n < kSmallest17 || n >= 10 * kSmallest17) {
         return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
     }
 
-    // The 17 digits go one place to the right, leaving room for the point.
+    // The 17 digits as text in registers: bytes 0..15 of `word` (the first
+    // digit in the lowest byte) and `digit16`; how many remain without the
+    // trailing zeros; then the text stored with fixed-size stores, the point
+    // or the "0.000" prefix merged in by shifts and masks.
     const uint32_t upper = static_cast<uint32_t>(n / 100000000);
-    const uint32_t first = upper / 100000000;
-    if (exponent10 < 0 && exponent10 >= -4) {
-        std::memcpy(p, "0.000", 2 - exponent10 - 1);
-        p += 2 - exponent10 - 1;
-        *p++ = static_cast<char>('0' + first);
-        p = WriteEightDigits(p, upper % 100000000);
-        p = WriteEightDigits(p, static_cast<uint32_t>(n % 100000000));
-        return TrimFraction(p);
-    }
-    p[1] = static_cast<char>('0' + first);
-    WriteEightDigits(p + 2, upper % 100000000);
-    WriteEightDigits(p + 10, static_cast<uint32_t>(n % 100000000));
+    const uint64_t middle = EightDigitValues(upper % 100000000);
+    const uint64_t last = EightDigitValues(static_cast<uint32_t>(n % 100000000));
+    const int significant = last != 0     ? 17 - __builtin_clzll(last) / 8
+                            : middle != 0 ? 9 - __builtin_clzll(middle) / 8
+                                          : 1;
+    constexpr uint64_t kZeros = 0x3030303030303030;
+    const NumberTextWide word = ('0' + upper / 100000000) |
+                                static_cast<NumberTextWide>(middle + kZeros) << 8 |
+                                static_cast<NumberTextWide>(last + kZeros) << 72;
+    char tail[2] = {static_cast<char>(word >> 120), static_cast<char>((last + kZeros) >> 56)};
+    NumberTextWide text;
+    char* end;
     if (exponent10 >= 0 && exponent10 < 17) {
-        std::memmove(p, p + 1, static_cast<size_t>(exponent10) + 1);
-        p[exponent10 + 1] = '.';
-        return TrimFraction(p + 18);
+        const int integral = exponent10 + 1;
+        if (integral < 16) {
+            const NumberTextWide head = (NumberTextWide{1} << (8 * integral)) - 1;
+            text = (word & head) | NumberTextWide{'.'} << (8 * integral) |
+                   ((word << 8) & ~(head | head << 8));
+        } else {
+            text = word;  // the point goes after digit 15 or 16
+            const char digit16 = tail[1];
+            tail[0] = integral == 16 ? '.' : digit16;
+            tail[1] = integral == 16 ? digit16 : '.';
+        }
+        end = p + (significant > integral ? significant + 1 : integral);
+    } else if (exponent10 < 0 && exponent10 >= -4) {
+        const int prefix = 1 - exponent10;  // "0." and up to three zeros
+        const uint64_t zeros = uint64_t{0x303030302E30} & ((uint64_t{1} << (8 * prefix)) - 1);
+        text = zeros | word << (8 * prefix);
+        const uint64_t rest = static_cast<uint64_t>(word >> (128 - 8 * prefix)) |
+                              ((last + kZeros) >> 56) << (8 * prefix);
+        std::memcpy(p + 16, &rest, 8);
+        tail[0] = static_cast<char>(rest);
+        tail[1] = static_cast<char>(rest >> 8);
+        end = p + prefix + significant;
+    } else {
+        text = (word & 0xFF) | NumberTextWide{'.'} << 8 | (word >> 8) << 16;
+        end = p + (significant > 1 ? significant + 1 : 1);
     }
-    p[0] = p[1];
-    p[1] = '.';
-    p = TrimFraction(p + 18);
-    *p++ = 'e';
-    *p++ = exponent10 < 0 ? '-' : '+';
-    unsigned magnitude = static_cast<unsigned>(exponent10 < 0 ? -exponent10 : exponent10);
-    if (magnitude >= 100) {
-        *p++ = static_cast<char>('0' + magnitude / 100);
-        magnitude %= 100;
+    std::memcpy(p, &text, 16);
+    std::memcpy(p + 16, tail, 2);
+    if (exponent10 < -4 || exponent10 >= 17) {
+        static constexpr char kExponents[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        *end++ = 'e';
+        *end++ = exponent10 < 0 ? '-' : '+';
+        unsigned magnitude = static_cast<unsigned>(exponent10 < 0 ? -exponent10 : exponent10);
+        if (magnitude >= 100) {
+            *end++ = static_cast<char>('0' + magnitude / 100);
+            magnitude %= 100;
+        }
+        std::memcpy(end, kExponents + 2 * magnitude, 2);
+        end += 2;
     }
-    *p++ = static_cast<char>('0' + magnitude / 10);
-    *p++ = static_cast<char>('0' + magnitude % 10);
-    return p;
+    return end;
 }
 
 // Writes the shortest text that reads back as the same finite double and
