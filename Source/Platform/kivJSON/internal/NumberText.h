@@ -120,22 +120,21 @@ inline uint64_t EightDigitValues(uint32_t value) noexcept {
     return tens | (x - tens * 10) << 8;
 }
 
-// Writes snprintf("%.17g", value)'s text in the "C" locale for a finite value
-// and returns the end. `buffer` holds at least 32 characters, any of which
-// may be overwritten.
+// WriteDouble17's fast path: returns nullptr, having written nothing that
+// counts, for a value it does not decide (not finite, or rounding undecided).
 //
 // value = m * 2^e is scaled by the 128-bit 10^k that brings it to 17 integer
 // digits. The scaled value lies in [A, A + 2) units of the last bit kept, so
 // the rounding is decided unless the kept fraction sits one unit below one
 // half with an inexact power; ties (fraction exactly one half with an exact
 // power and product) round to even as glibc's printf does.
-inline char* WriteDouble17(double value, char* buffer) noexcept {
+inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>(bits >> 52) & 0x7FF;
     uint64_t m = bits & ((uint64_t{1} << 52) - 1);
     if (biased == 0x7FF) {
-        return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
+        return nullptr;
     }
     char* p = buffer;
     if (bits >> 63 != 0) {
@@ -192,7 +191,7 @@ inline char* WriteDouble17(double value, char* buffer) noexcept {
         ++exponent10;
     }
     if (n < kSmallest17 || n >= 10 * kSmallest17) {
-        return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
+        return nullptr;
     }
 
     // The 17 digits as text in registers: bytes 0..15 of `word` (the first
@@ -257,6 +256,16 @@ inline char* WriteDouble17(double value, char* buffer) noexcept {
         end += 2;
     }
     return end;
+}
+
+// Writes snprintf("%.17g", value)'s text in the "C" locale for a finite value
+// and returns the end. `buffer` holds at least 32 characters, any of which
+// may be overwritten.
+inline char* WriteDouble17(double value, char* buffer) noexcept {
+    char* end = WriteDouble17Decided(value, buffer);
+    return end != nullptr
+               ? end
+               : std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
 }
 
 // Writes the shortest text that reads back as the same finite double and
