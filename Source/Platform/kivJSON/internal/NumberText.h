@@ -14,6 +14,8 @@
 namespace _Private {
 
 __extension__ typedef unsigned __int128 NumberTextWide;
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "WriteDouble17 lays text out in little-endian words");
 
 // floor(q * log2(10)) for q in [-348, 347], and floor(e * log10(2)) for e in
 // [-1140, 1024]; PowersOfTen.py checks both over those ranges. Right shifts of
@@ -157,12 +159,10 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     const int binade = e + 63;
     int exponent10 = FloorLog10OfPow2(binade);
     const int next = exponent10 + 1;
-    if (FloorLog2OfPow10(next) == binade) {
-        const PowerOfTen128& power = kPowersOfTen[next - kPowerOfTenMin];
-        if (m > power.high || (m == power.high && power.low == 0 && next >= 0 && next <= 55)) {
-            exponent10 = next;
-        }
-    }
+    const PowerOfTen128& nextPower = kPowersOfTen[next - kPowerOfTenMin];
+    const bool reaches = (m > nextPower.high) | ((m == nextPower.high) & (nextPower.low == 0) &
+                                                 (next >= 0) & (next <= 55));
+    exponent10 += (FloorLog2OfPow10(next) == binade) & reaches;
 
     // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
     // bits (shift - 64 of high's bits lie below it, shift is 69..75).
@@ -178,12 +178,16 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     uint64_t n = high >> shift;
     const uint64_t fractionHigh = high & ((uint64_t{1} << shift) - 1);
     const uint64_t halfHigh = uint64_t{1} << (shift - 1);
-    if (fractionHigh > halfHigh || (fractionHigh == halfHigh && low != 0)) {
-        ++n;
-    } else if (fractionHigh == halfHigh) {
-        n += (!productExact || (n & 1) != 0) ? 1 : 0;
-    } else if (fractionHigh == halfHigh - 1 && low + 1 == 0 && !(k >= 0 && k <= 55)) {
-        n = 0;  // undecided
+    // Above one half rounds up. The two kept fractions next to one half (a
+    // rare branch) also need the low word, the product's exactness, or the
+    // general path.
+    n += fractionHigh > halfHigh ? 1 : 0;
+    if (fractionHigh - (halfHigh - 1) <= 1) {
+        if (fractionHigh == halfHigh) {
+            n += (low != 0 || !productExact || (n & 1) != 0) ? 1 : 0;
+        } else if (low + 1 == 0 && !(k >= 0 && k <= 55)) {
+            return nullptr;  // within the error of one half
+        }
     }
     constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
     if (n == 10 * kSmallest17) {
@@ -208,7 +212,8 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     const NumberTextWide word = ('0' + upper / 100000000) |
                                 static_cast<NumberTextWide>(middle + kZeros) << 8 |
                                 static_cast<NumberTextWide>(last + kZeros) << 72;
-    char tail[2] = {static_cast<char>(word >> 120), static_cast<char>((last + kZeros) >> 56)};
+    const uint64_t digit16 = (last + kZeros) >> 56;
+    uint64_t tail = static_cast<uint64_t>(word >> 120) | digit16 << 8;  // bytes 16 and 17
     NumberTextWide text;
     char* end;
     if (exponent10 >= 0 && exponent10 < 17) {
@@ -219,9 +224,7 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
                    ((word << 8) & ~(head | head << 8));
         } else {
             text = word;  // the point goes after digit 15 or 16
-            const char digit16 = tail[1];
-            tail[0] = integral == 16 ? '.' : digit16;
-            tail[1] = integral == 16 ? digit16 : '.';
+            tail = integral == 16 ? '.' | digit16 << 8 : digit16 | '.' << 8;
         }
         end = p + (significant > integral ? significant + 1 : integral);
     } else if (exponent10 < 0 && exponent10 >= -4) {
@@ -231,15 +234,15 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
         const uint64_t rest = static_cast<uint64_t>(word >> (128 - 8 * prefix)) |
                               ((last + kZeros) >> 56) << (8 * prefix);
         std::memcpy(p + 16, &rest, 8);
-        tail[0] = static_cast<char>(rest);
-        tail[1] = static_cast<char>(rest >> 8);
+        tail = rest;
         end = p + prefix + significant;
     } else {
         text = (word & 0xFF) | NumberTextWide{'.'} << 8 | (word >> 8) << 16;
         end = p + (significant > 1 ? significant + 1 : 1);
     }
     std::memcpy(p, &text, 16);
-    std::memcpy(p + 16, tail, 2);
+    const uint16_t tail16 = static_cast<uint16_t>(tail);
+    std::memcpy(p + 16, &tail16, 2);
     if (exponent10 < -4 || exponent10 >= 17) {
         static constexpr char kExponents[] =
             "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
