@@ -198,10 +198,10 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
         return nullptr;
     }
 
-    // The 17 digits as text in registers: bytes 0..15 of `word` (the first
-    // digit in the lowest byte) and `digit16`; how many remain without the
-    // trailing zeros; then the text stored with fixed-size stores, the point
-    // or the "0.000" prefix merged in by shifts and masks.
+    // The 17 digits as text in registers: bytes 0..15 in `low` and `high`
+    // (the first digit in the lowest byte) and `digit16`; how many remain
+    // without the trailing zeros; then the text stored with fixed-size
+    // stores, the point or the "0.000" prefix merged in by shifts and masks.
     const uint32_t upper = static_cast<uint32_t>(n / 100000000);
     const uint64_t middle = EightDigitValues(upper % 100000000);
     const uint64_t last = EightDigitValues(static_cast<uint32_t>(n % 100000000));
@@ -209,38 +209,47 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
                             : middle != 0 ? 9 - __builtin_clzll(middle) / 8
                                           : 1;
     constexpr uint64_t kZeros = 0x3030303030303030;
-    const NumberTextWide word = ('0' + upper / 100000000) |
-                                static_cast<NumberTextWide>(middle + kZeros) << 8 |
-                                static_cast<NumberTextWide>(last + kZeros) << 72;
-    const uint64_t digit16 = (last + kZeros) >> 56;
-    uint64_t tail = static_cast<uint64_t>(word >> 120) | digit16 << 8;  // bytes 16 and 17
-    NumberTextWide text;
+    const uint64_t middleText = middle + kZeros;
+    const uint64_t lastText = last + kZeros;
+    uint64_t textLow = ('0' + upper / 100000000) | middleText << 8;  // digits 0..7
+    uint64_t textHigh = middleText >> 56 | lastText << 8;            // digits 8..15
+    const uint64_t digit16 = lastText >> 56;
+    uint64_t tail = lastText >> 48;  // digits 15 and 16: bytes 16 and 17 once shifted by one
     char* end;
     if (exponent10 >= 0 && exponent10 < 17) {
-        const int integral = exponent10 + 1;
-        if (integral < 16) {
-            const NumberTextWide head = (NumberTextWide{1} << (8 * integral)) - 1;
-            text = (word & head) | NumberTextWide{'.'} << (8 * integral) |
-                   ((word << 8) & ~(head | head << 8));
-        } else {
-            text = word;  // the point goes after digit 15 or 16
+        const int integral = exponent10 + 1;  // digits before the point
+        if (integral < 8) {
+            const uint64_t head = (uint64_t{1} << (8 * integral)) - 1;
+            const uint64_t kept = head | uint64_t{0xFF} << (8 * integral);
+            const uint64_t shifted = textLow << 8;
+            textHigh = textHigh << 8 | textLow >> 56;
+            textLow = (textLow & head) | uint64_t{'.'} << (8 * integral) | (shifted & ~kept);
+        } else if (integral < 16) {
+            const uint64_t head = (uint64_t{1} << (8 * (integral - 8))) - 1;
+            const uint64_t kept = head | uint64_t{0xFF} << (8 * (integral - 8));
+            const uint64_t shifted = textHigh << 8 | textLow >> 56;
+            textHigh =
+                (textHigh & head) | uint64_t{'.'} << (8 * (integral - 8)) | (shifted & ~kept);
+        } else {  // the point goes after digit 15 or 16
             tail = integral == 16 ? '.' | digit16 << 8 : digit16 | '.' << 8;
         }
         end = p + (significant > integral ? significant + 1 : integral);
     } else if (exponent10 < 0 && exponent10 >= -4) {
-        const int prefix = 1 - exponent10;  // "0." and up to three zeros
-        const uint64_t zeros = uint64_t{0x303030302E30} & ((uint64_t{1} << (8 * prefix)) - 1);
-        text = zeros | word << (8 * prefix);
-        const uint64_t rest = static_cast<uint64_t>(word >> (128 - 8 * prefix)) |
-                              ((last + kZeros) >> 56) << (8 * prefix);
+        const int bits = 8 * (1 - exponent10);  // "0." and up to three zeros
+        const uint64_t zeros = uint64_t{0x303030302E30} & ((uint64_t{1} << bits) - 1);
+        const uint64_t rest = textHigh >> (64 - bits) | digit16 << bits;
+        textHigh = textHigh << bits | textLow >> (64 - bits);
+        textLow = zeros | textLow << bits;
         std::memcpy(p + 16, &rest, 8);
         tail = rest;
-        end = p + prefix + significant;
+        end = p + (1 - exponent10) + significant;
     } else {
-        text = (word & 0xFF) | NumberTextWide{'.'} << 8 | (word >> 8) << 16;
+        textHigh = textHigh << 8 | textLow >> 56;
+        textLow = (textLow & 0xFF) | uint64_t{'.'} << 8 | (textLow >> 8) << 16;
         end = p + (significant > 1 ? significant + 1 : 1);
     }
-    std::memcpy(p, &text, 16);
+    std::memcpy(p, &textLow, 8);
+    std::memcpy(p + 8, &textHigh, 8);
     const uint16_t tail16 = static_cast<uint16_t>(tail);
     std::memcpy(p + 16, &tail16, 2);
     if (exponent10 < -4 || exponent10 >= 17) {
