@@ -124,6 +124,43 @@ void BM_Read_Kernel(benchmark::State& state) {
 }
 BENCHMARK(BM_Read_Kernel);
 
+// DecimalToDouble alone on digits and exponents gathered beforehand, as the
+// parser has them once it has validated a literal (with the text's fallback).
+void BM_Read_KernelGathered(benchmark::State& state) {
+    struct Literal {
+        uint64_t digits;
+        int64_t exponent;
+        bool negative;
+        const std::string* text;
+    };
+    std::vector<Literal> literals;
+    for (const std::string& text : Canada().texts) {
+        Literal literal{0, 0, text[0] == '-', &text};
+        bool fraction = false;
+        for (char c : text) {
+            fraction = fraction || c == '.';
+            if (c >= '0' && c <= '9') {
+                literal.digits = literal.digits * 10 + static_cast<unsigned>(c - '0');
+                literal.exponent -= fraction ? 1 : 0;
+            }
+        }
+        literals.push_back(literal);  // canada has no exponent parts nor literals over 19 digits
+    }
+    for (auto _ : state) {
+        for (const Literal& literal : literals) {
+            double value = 0;
+            if (!_Private::DecimalToDouble(literal.digits, literal.exponent, literal.negative,
+                                           value)) {
+                std::from_chars(literal.text->data(), literal.text->data() + literal.text->size(),
+                                value);
+            }
+            benchmark::DoNotOptimize(value);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * literals.size()));
+}
+BENCHMARK(BM_Read_KernelGathered);
+
 void BM_Read_FromChars(benchmark::State& state) {
     const std::vector<std::string>& texts = Canada().texts;
     for (auto _ : state) {
