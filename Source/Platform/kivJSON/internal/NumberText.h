@@ -1,36 +1,283 @@
 // Internal to the library: conversions between doubles and decimal text that
 // the parser and the writer share. Every function here is exact: a result it
-// cannot guarantee is reported as undecided so that the caller takes its
-// general path (std::from_chars, or the core library's "%.*g").
+// cannot guarantee is reported as undecided (or handed to std::to_chars) so
+// that the caller takes its general path.
 #pragma once
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "PowersOfTen.h"
 
 namespace _Private {
+
+__extension__ typedef unsigned __int128 NumberTextWide;
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "WriteDouble17 lays text out in little-endian words");
+
+// floor(q * log2(10)) for q in [-348, 347], and floor(e * log10(2)) for e in
+// [-1140, 1024]; PowersOfTen.py checks both over those ranges. Right shifts of
+// negative values are arithmetic on every compiler we build with.
+constexpr int FloorLog2OfPow10(int q) noexcept {
+    return (q * 217706) >> 16;
+}
+constexpr int FloorLog10OfPow2(int e) noexcept {
+    return (e * 78913) >> 18;
+}
+
+inline double DoubleFromBits(uint64_t bits) noexcept {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 // The double nearest to (negative ? -1 : 1) * digits * 10^exponent10, ties to
 // even, as strtod gives it. `digits` holds every significant digit of the
 // literal (at most 19, none dropped). Returns false, leaving `out` alone, when
-// the fast path cannot decide; the caller then converts the literal's text.
+// it cannot decide (subnormal results, overflow near DBL_MAX, and the rare
+// products too close to a rounding boundary); the caller then converts the
+// literal's text.
 inline bool DecimalToDouble(uint64_t digits, int64_t exponent10, bool negative,
                             double& out) noexcept {
+    const uint64_t sign = negative ? uint64_t{1} << 63 : 0;
+    // Clinger: both factors are exact doubles, so one rounding gives the answer.
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (digits > (uint64_t{1} << 53) || exponent10 < -22 || exponent10 > 22) {
-        return false;
+    if (digits <= (uint64_t{1} << 53) && exponent10 >= -22 && exponent10 <= 22) {
+        double value = static_cast<double>(digits);
+        value = exponent10 < 0 ? value / kPowers[-exponent10] : value * kPowers[exponent10];
+        out = negative ? -value : value;
+        return true;
     }
-    double value = static_cast<double>(digits);
-    value = exponent10 < 0 ? value / kPowers[-exponent10] : value * kPowers[exponent10];
-    out = negative ? -value : value;
+    // Below 10^-348 even 2^64 digits are under half the smallest subnormal;
+    // from 10^309 up any nonzero literal exceeds DBL_MAX.
+    if (digits == 0 || exponent10 < kPowerOfTenMin) {
+        out = DoubleFromBits(sign);
+        return true;
+    }
+    if (exponent10 > 308) {
+        out = DoubleFromBits(sign | uint64_t{0x7FF} << 52);
+        return true;
+    }
+    // Eisel-Lemire: multiply the normalized digits by the 128-bit power and
+    // keep the top 54 bits, widening to the power's low word only when the
+    // bits below could carry, and giving up when they still could.
+    const int q = static_cast<int>(exponent10);
+    const PowerOfTen128& power = kPowersOfTen[q - kPowerOfTenMin];
+    const int zeros = __builtin_clzll(digits);
+    const uint64_t w = digits << zeros;
+    int exponent2 = FloorLog2OfPow10(q) + 64 + 1023 - zeros;
+    const NumberTextWide x = static_cast<NumberTextWide>(w) * power.high;
+    uint64_t high = static_cast<uint64_t>(x >> 64);
+    uint64_t low = static_cast<uint64_t>(x);
+    if ((high & 0x1FF) == 0x1FF && low + w < w) {
+        const NumberTextWide y = static_cast<NumberTextWide>(w) * power.low;
+        const uint64_t yHigh = static_cast<uint64_t>(y >> 64);
+        const uint64_t yLow = static_cast<uint64_t>(y);
+        uint64_t mergedHigh = high;
+        const uint64_t mergedLow = low + yHigh;
+        if (mergedLow < low) {
+            ++mergedHigh;
+        }
+        if ((mergedHigh & 0x1FF) == 0x1FF && mergedLow + 1 == 0 && yLow + w < w) {
+            return false;
+        }
+        high = mergedHigh;
+        low = mergedLow;
+    }
+    const uint64_t top = high >> 63;
+    uint64_t mantissa = high >> (top + 9);
+    exponent2 -= static_cast<int>(1 ^ top);
+    if (low == 0 && (high & 0x1FF) == 0 && (mantissa & 3) == 1) {
+        return false;  // maybe exactly halfway: leave the tie to the general path
+    }
+    mantissa += mantissa & 1;
+    mantissa >>= 1;
+    if (mantissa >> 53 != 0) {
+        mantissa >>= 1;
+        ++exponent2;
+    }
+    if (exponent2 <= 0 || exponent2 >= 0x7FF) {
+        return false;  // subnormal or overflowing
+    }
+    out = DoubleFromBits(sign | static_cast<uint64_t>(exponent2) << 52 |
+                         (mantissa & ((uint64_t{1} << 52) - 1)));
     return true;
 }
 
+// The eight decimal digits of value < 10^8 as eight digit values (0..9), the
+// first in the lowest byte: halves by 10^4, quarters by 100, then tens, each
+// step dividing every lane at once by a multiply and a shift (exact for these
+// ranges: x * 10486 >> 20 == x / 100 for x < 10^4, x * 103 >> 10 == x / 10 for
+// x < 100).
+inline uint64_t EightDigitValues(uint32_t value) noexcept {
+    const uint64_t upper = value / 10000;
+    uint64_t x = upper | (value - upper * 10000) << 32;
+    const uint64_t hundreds = ((x * 10486) >> 20) & 0x0000007F0000007F;
+    x = hundreds | (x - hundreds * 100) << 16;
+    const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000F;
+    return tens | (x - tens * 10) << 8;
+}
+
+// WriteDouble17's fast path: returns nullptr, having written nothing that
+// counts, for a value it does not decide (not finite, or rounding undecided).
+//
+// value = m * 2^e is scaled by the 128-bit 10^k that brings it to 17 integer
+// digits. The scaled value lies in [A, A + 2) units of the last bit kept, so
+// the rounding is decided unless the kept fraction sits one unit below one
+// half with an inexact power; ties (fraction exactly one half with an exact
+// power and product) round to even as glibc's printf does.
+inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+    if (biased == 0x7FF) {
+        return nullptr;
+    }
+    char* p = buffer;
+    if (bits >> 63 != 0) {
+        *p++ = '-';
+    }
+    int e = -1074;
+    if (biased != 0) {
+        m |= uint64_t{1} << 52;
+        e = biased - 1075;
+    } else if (m == 0) {
+        *p++ = '0';
+        return p;
+    }
+    const int zeros = __builtin_clzll(m);
+    m <<= zeros;
+    e -= zeros;  // value = m * 2^e with m in [2^63, 2^64)
+
+    // The decimal exponent: floor(log10(value)), from the binary one, then one
+    // more when value reaches the next power of ten inside the same binade.
+    const int binade = e + 63;
+    int exponent10 = FloorLog10OfPow2(binade);
+    const int next = exponent10 + 1;
+    const PowerOfTen128& nextPower = kPowersOfTen[next - kPowerOfTenMin];
+    const bool reaches = (m > nextPower.high) | ((m == nextPower.high) & (nextPower.low == 0) &
+                                                 (next >= 0) & (next <= 55));
+    exponent10 += (FloorLog2OfPow10(next) == binade) & reaches;
+
+    // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
+    // bits (shift - 64 of high's bits lie below it, shift is 69..75).
+    const int k = 16 - exponent10;
+    const PowerOfTen128& power = kPowersOfTen[k - kPowerOfTenMin];
+    const NumberTextWide scaled =
+        static_cast<NumberTextWide>(m) * power.high +
+        static_cast<uint64_t>((static_cast<NumberTextWide>(m) * power.low) >> 64);
+    const bool productExact = static_cast<uint64_t>(m * power.low) == 0 && k >= 0 && k <= 55;
+    const uint64_t high = static_cast<uint64_t>(scaled >> 64);
+    const uint64_t low = static_cast<uint64_t>(scaled);
+    const int shift = -(e + FloorLog2OfPow10(k)) - 1;
+    uint64_t n = high >> shift;
+    const uint64_t fractionHigh = high & ((uint64_t{1} << shift) - 1);
+    const uint64_t halfHigh = uint64_t{1} << (shift - 1);
+    // Above one half rounds up. The two kept fractions next to one half (a
+    // rare branch) also need the low word, the product's exactness, or the
+    // general path.
+    n += fractionHigh > halfHigh ? 1 : 0;
+    if (fractionHigh - (halfHigh - 1) <= 1) {
+        if (fractionHigh == halfHigh) {
+            n += (low != 0 || !productExact || (n & 1) != 0) ? 1 : 0;
+        } else if (low + 1 == 0 && !(k >= 0 && k <= 55)) {
+            return nullptr;  // within the error of one half
+        }
+    }
+    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
+    if (n == 10 * kSmallest17) {
+        n = kSmallest17;
+        ++exponent10;
+    }
+    if (n < kSmallest17 || n >= 10 * kSmallest17) {
+        return nullptr;
+    }
+
+    // The 17 digits as text in registers: bytes 0..15 in `low` and `high`
+    // (the first digit in the lowest byte) and `digit16`; how many remain
+    // without the trailing zeros; then the text stored with fixed-size
+    // stores, the point or the "0.000" prefix merged in by shifts and masks.
+    const uint32_t upper = static_cast<uint32_t>(n / 100000000);
+    const uint64_t middle = EightDigitValues(upper % 100000000);
+    const uint64_t last = EightDigitValues(static_cast<uint32_t>(n % 100000000));
+    const int significant = last != 0     ? 17 - __builtin_clzll(last) / 8
+                            : middle != 0 ? 9 - __builtin_clzll(middle) / 8
+                                          : 1;
+    constexpr uint64_t kZeros = 0x3030303030303030;
+    const uint64_t middleText = middle + kZeros;
+    const uint64_t lastText = last + kZeros;
+    uint64_t textLow = ('0' + upper / 100000000) | middleText << 8;  // digits 0..7
+    uint64_t textHigh = middleText >> 56 | lastText << 8;            // digits 8..15
+    const uint64_t digit16 = lastText >> 56;
+    uint64_t tail = lastText >> 48;  // digits 15 and 16: bytes 16 and 17 once shifted by one
+    char* end;
+    if (exponent10 >= 0 && exponent10 < 17) {
+        const int integral = exponent10 + 1;  // digits before the point
+        if (integral < 8) {
+            const uint64_t head = (uint64_t{1} << (8 * integral)) - 1;
+            const uint64_t kept = head | uint64_t{0xFF} << (8 * integral);
+            const uint64_t shifted = textLow << 8;
+            textHigh = textHigh << 8 | textLow >> 56;
+            textLow = (textLow & head) | uint64_t{'.'} << (8 * integral) | (shifted & ~kept);
+        } else if (integral < 16) {
+            const uint64_t head = (uint64_t{1} << (8 * (integral - 8))) - 1;
+            const uint64_t kept = head | uint64_t{0xFF} << (8 * (integral - 8));
+            const uint64_t shifted = textHigh << 8 | textLow >> 56;
+            textHigh =
+                (textHigh & head) | uint64_t{'.'} << (8 * (integral - 8)) | (shifted & ~kept);
+        } else {  // the point goes after digit 15 or 16
+            tail = integral == 16 ? '.' | digit16 << 8 : digit16 | '.' << 8;
+        }
+        end = p + (significant > integral ? significant + 1 : integral);
+    } else if (exponent10 < 0 && exponent10 >= -4) {
+        const int bits = 8 * (1 - exponent10);  // "0." and up to three zeros
+        const uint64_t zeros = uint64_t{0x303030302E30} & ((uint64_t{1} << bits) - 1);
+        const uint64_t rest = textHigh >> (64 - bits) | digit16 << bits;
+        textHigh = textHigh << bits | textLow >> (64 - bits);
+        textLow = zeros | textLow << bits;
+        std::memcpy(p + 16, &rest, 8);
+        tail = rest;
+        end = p + (1 - exponent10) + significant;
+    } else {
+        textHigh = textHigh << 8 | textLow >> 56;
+        textLow = (textLow & 0xFF) | uint64_t{'.'} << 8 | (textLow >> 8) << 16;
+        end = p + (significant > 1 ? significant + 1 : 1);
+    }
+    std::memcpy(p, &textLow, 8);
+    std::memcpy(p + 8, &textHigh, 8);
+    const uint16_t tail16 = static_cast<uint16_t>(tail);
+    std::memcpy(p + 16, &tail16, 2);
+    if (exponent10 < -4 || exponent10 >= 17) {
+        static constexpr char kExponents[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        *end++ = 'e';
+        *end++ = exponent10 < 0 ? '-' : '+';
+        unsigned magnitude = static_cast<unsigned>(exponent10 < 0 ? -exponent10 : exponent10);
+        if (magnitude >= 100) {
+            *end++ = static_cast<char>('0' + magnitude / 100);
+            magnitude %= 100;
+        }
+        std::memcpy(end, kExponents + 2 * magnitude, 2);
+        end += 2;
+    }
+    return end;
+}
+
 // Writes snprintf("%.17g", value)'s text in the "C" locale for a finite value
-// and returns the end. `buffer` holds at least 32 characters.
+// and returns the end. `buffer` holds at least 32 characters, any of which
+// may be overwritten.
 inline char* WriteDouble17(double value, char* buffer) noexcept {
-    return std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
+    char* end = WriteDouble17Decided(value, buffer);
+    return end != nullptr
+               ? end
+               : std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
 }
 
 // Writes the shortest text that reads back as the same finite double and

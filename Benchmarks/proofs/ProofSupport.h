@@ -1,0 +1,65 @@
+// Shared pieces of the number proofs: a fast seeded generator and a timer.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+
+namespace proof {
+
+// xoshiro256** seeded by splitmix64: fast, and the same cases on every run.
+class Random {
+public:
+    explicit Random(uint64_t seed) {
+        for (uint64_t& word : m_state) {
+            seed += 0x9E3779B97F4A7C15;
+            uint64_t z = seed;
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
+            word = z ^ (z >> 31);
+        }
+    }
+    uint64_t Next() {
+        const uint64_t result = Rotate(m_state[1] * 5, 7) * 9;
+        const uint64_t t = m_state[1] << 17;
+        m_state[2] ^= m_state[0];
+        m_state[3] ^= m_state[1];
+        m_state[1] ^= m_state[2];
+        m_state[0] ^= m_state[3];
+        m_state[2] ^= t;
+        m_state[3] = Rotate(m_state[3], 45);
+        return result;
+    }
+    // Uniform in [low, high].
+    int64_t Between(int64_t low, int64_t high) {
+        return low + static_cast<int64_t>(Next() % static_cast<uint64_t>(high - low + 1));
+    }
+
+private:
+    static uint64_t Rotate(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+    uint64_t m_state[4];
+};
+
+inline double FromBits(uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline uint64_t ToBits(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+class Stopwatch {
+public:
+    double Seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+}  // namespace proof

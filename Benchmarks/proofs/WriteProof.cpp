@@ -1,0 +1,136 @@
+// Proof of the 17-digit writer: WriteDouble17 must write exactly
+// snprintf("%.17g")'s text (the "C" locale) for every finite double.
+//
+//   kivJSONWriteProof [random bit patterns in millions, default 100]
+//
+// Cases: random bit patterns (every exponent alike, both signs); every power
+// of two and the doubles nearest every power of ten with their neighbours;
+// the subnormals' boundaries, DBL_MIN, DBL_TRUE_MIN and DBL_MAX; the doubles
+// nearest to 18-digit decimals ending in 5 (17-digit halfway points) with
+// their neighbours; and short binary fractions where exact ties occur.
+// Every tenth random case also checks that the shortest text reads back.
+#include "ProofSupport.h"
+
+#include <kivJSON/internal/NumberText.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+struct Tally {
+    uint64_t cases = 0;
+    uint64_t fallbacks = 0;
+    uint64_t mismatches = 0;
+    uint64_t shortestChecked = 0;
+    uint64_t shortestWrong = 0;
+
+    void Check(double value) {
+        if (!std::isfinite(value)) {
+            return;
+        }
+        for (double signed_ : {value, -value}) {
+            char expected[40];
+            char got[40];
+            std::snprintf(expected, sizeof expected, "%.17g", signed_);
+            char probe[40];
+            fallbacks += _Private::WriteDouble17Decided(signed_, probe) == nullptr ? 1 : 0;
+            *_Private::WriteDouble17(signed_, got) = '\0';
+            ++cases;
+            if (std::strcmp(expected, got) != 0 && ++mismatches <= 20) {
+                std::printf("MISMATCH %a: got %s, snprintf %s\n", signed_, got, expected);
+            }
+        }
+    }
+
+    void CheckAround(double value, int steps) {
+        Check(value);
+        double down = value;
+        double up = value;
+        for (int i = 0; i < steps; ++i) {
+            down = std::nextafter(down, 0.0);
+            up = std::nextafter(up, INFINITY);
+            Check(down);
+            Check(up);
+        }
+    }
+
+    void CheckShortest(double value) {
+        char text[40];
+        *_Private::WriteDoubleShortest(value, text) = '\0';
+        ++shortestChecked;
+        if (proof::ToBits(std::strtod(text, nullptr)) != proof::ToBits(value) &&
+            ++shortestWrong <= 20) {
+            std::printf("SHORTEST %a: %s does not read back\n", value, text);
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const uint64_t millions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100;
+    proof::Random random(20261207);
+    Tally tally;
+    proof::Stopwatch watch;
+
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {
+        tally.CheckAround(std::ldexp(1.0, exponent), 2);
+    }
+    for (int exponent = -324; exponent <= 308; ++exponent) {
+        char text[16];
+        std::snprintf(text, sizeof text, "1e%d", exponent);
+        tally.CheckAround(std::strtod(text, nullptr), 3);
+    }
+    for (uint64_t k = 0; k <= 100000; ++k) {
+        tally.Check(proof::FromBits(k));                                   // smallest subnormals
+        tally.Check(proof::FromBits((uint64_t{1} << 52) - 1 - k));         // largest subnormals
+        tally.Check(proof::FromBits((uint64_t{1} << 52) + k));             // DBL_MIN upwards
+        tally.Check(proof::FromBits((uint64_t{0x7FEFFFFFFFFFFFFF}) - k));  // DBL_MAX downwards
+    }
+    tally.Check(DBL_MIN);
+    tally.Check(DBL_TRUE_MIN);
+    tally.Check(DBL_MAX);
+    const uint64_t specialCases = tally.cases;
+
+    // 17-digit halfway points: d.dddddddddddddddd5e<x>, and exact ties.
+    for (uint64_t i = 0; i < 5000000; ++i) {
+        char text[40];
+        const uint64_t digits =
+            static_cast<uint64_t>(random.Between(100000000000000000, 999999999999999999));
+        std::snprintf(text, sizeof text, "%llu5e%d", static_cast<unsigned long long>(digits / 10),
+                      static_cast<int>(random.Between(-340, 290)));
+        tally.CheckAround(std::strtod(text, nullptr), 1);
+        const double fraction = std::ldexp(static_cast<double>(random.Next() >> 11),
+                                           static_cast<int>(random.Between(-60, 12)));
+        tally.Check(fraction);
+    }
+    const uint64_t halfwayCases = tally.cases - specialCases;
+
+    const uint64_t patterns = millions * 1000000;  // each written with both signs
+    for (uint64_t i = 0; i < patterns; ++i) {
+        const double value = proof::FromBits(random.Next() & ~(uint64_t{1} << 63));
+        tally.Check(value);
+        if (i % 10 == 0 && std::isfinite(value)) {
+            tally.CheckShortest(value);
+        }
+    }
+
+    std::printf(
+        "cases %llu (%llu special, %llu near halfway, %llu random bit patterns with both"
+        " signs), mismatches %llu, %.1f s\n",
+        static_cast<unsigned long long>(tally.cases), static_cast<unsigned long long>(specialCases),
+        static_cast<unsigned long long>(halfwayCases), static_cast<unsigned long long>(patterns),
+        static_cast<unsigned long long>(tally.mismatches), watch.Seconds());
+    std::printf("fell back to std::to_chars: %llu (%.2e of the cases)\n",
+                static_cast<unsigned long long>(tally.fallbacks),
+                static_cast<double>(tally.fallbacks) / static_cast<double>(tally.cases));
+    std::printf("shortest text read back: %llu checked, %llu wrong\n",
+                static_cast<unsigned long long>(tally.shortestChecked),
+                static_cast<unsigned long long>(tally.shortestWrong));
+    return tally.mismatches == 0 && tally.shortestWrong == 0 ? 0 : 1;
+}

@@ -1,0 +1,68 @@
+// The number kernels against the C library (strtod, "%.17g") on edge cases and
+// a seeded random sample; Benchmarks/proofs checks the same at length.
+#include <kivJSON/internal/NumberText.h>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+// Undecided literals go to the caller's fallback, so only decided ones count.
+void ExpectLikeStrtod(uint64_t digits, int64_t exponent10, bool negative) {
+    const std::string text =
+        (negative ? "-" : "") + std::to_string(digits) + "e" + std::to_string(exponent10);
+    const double expected = std::strtod(text.c_str(), nullptr);
+    double got = 0;
+    if (_Private::DecimalToDouble(digits, exponent10, negative, got)) {
+        EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text << " gave " << got;
+    }
+}
+
+void ExpectLikePrintf(uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    char expected[40], got[40];
+    std::snprintf(expected, sizeof expected, "%.17g", value);
+    *_Private::WriteDouble17(value, got) = '\0';
+    EXPECT_TRUE(!std::isfinite(value) || std::strcmp(got, expected) == 0)
+        << got << " vs " << expected;
+}
+
+TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
+    // Zero, under- and overflow, exact ties (2^53 + 1 and + 3), DBL_MAX's and DBL_MIN's neighbours.
+    const uint64_t digits[] = {0,
+                               1,
+                               1,
+                               9007199254740993,
+                               9007199254740995,
+                               17976931348623159,
+                               22250738585072014,
+                               9999999999999999999u};
+    const int64_t exponents[] = {400, -400, 400, 0, 0, 292, -324, -343};
+    for (size_t i = 0; i < sizeof digits / sizeof digits[0]; ++i) {
+        ExpectLikeStrtod(digits[i], exponents[i], (i & 1) != 0);
+    }
+    for (double value : {-0.0, 1e-5, 1e-4, 1e16, 1e17, 1e23, DBL_MAX, DBL_MIN, DBL_TRUE_MIN,
+                         1234567890123456.75, 1234567890123456.25}) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        ExpectLikePrintf(bits);
+        ExpectLikePrintf(bits + 1);
+    }
+    std::mt19937_64 random(20261206);
+    for (int i = 0; i < 200000; ++i) {
+        const uint64_t literal =
+            random() % static_cast<uint64_t>(std::pow(10.0, 1 + random() % 19));
+        ExpectLikeStrtod(literal, static_cast<int64_t>(random() % 680) - 360, (random() & 1) != 0);
+        ExpectLikePrintf(random());
+    }
+}
+
+}  // namespace
