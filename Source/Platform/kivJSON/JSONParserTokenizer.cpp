@@ -1,23 +1,19 @@
-// The JSON parser: character sources, tokenizer, scanners and grammar. Written
-// once over the character type and instantiated for char and wchar_t at the end.
+// The tokenizer and the scanners of number, string and comment literals,
+// written once over the character type and the source they read from.
 #include <kivJSON/JSONParser.h>
-#include <kivJSON/JSONPrivateImpl.h>
-#include "internal/ParseDocument.h"
+#include "internal/NumberText.h"
 #include "internal/StringScan.h"
-#include "internal/TreeAccess.h"
 
-#include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
-#include <iterator>
-#include <stdexcept>
-#include <streambuf>
 #include <type_traits>
 
 namespace {
@@ -48,6 +44,52 @@ bool IsWhitespace(int c) {
 }
 bool IsWhitespace(unsigned int c) {
     return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::iswspace(c) != 0);
+}
+
+// The number of decimal digits of `value`; none for zero.
+int DecimalDigitCount(uint64_t value) {
+    int count = 0;
+    for (; value != 0; value /= 10) {
+        ++count;
+    }
+    return count;
+}
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool IsValidUtf8(const std::string& text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p != end) {
+        const unsigned lead = *p++;
+        if (lead < 0x80) {
+            continue;
+        }
+        // The length of the sequence and the range of its second byte.
+        int rest = 0;
+        unsigned low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            rest = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            rest = 2;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            rest = 3;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p < rest || *p < low || *p > high) {
+            return false;
+        }
+        for (++p, --rest; rest > 0; ++p, --rest) {
+            if ((*p & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 // Only ASCII digits count, in either width.
@@ -155,6 +197,12 @@ size_t print_llu(ParserNumberText& buffer, unsigned long value) {
     return length;
 }
 
+// The "C" locale, for strtod: the decimal point must not follow the caller's locale.
+locale_t ParserCLocale() {
+    static const locale_t s_c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return s_c;
+}
+
 // Exact and locale-independent. Out of range, strtod gives what users expect
 // of an overflow (infinity) or underflow (zero or a subnormal).
 double anystod(const char* first, const char* last, ParserNumberText& scratch) {
@@ -165,52 +213,51 @@ double anystod(const char* first, const char* last, ParserNumberText& scratch) {
             scratch.Resize(0);
             std::for_each(first, last, [&scratch](char c) { scratch.Append(c); });
         }
-        return std::strtod(scratch.Terminated(), nullptr);
+        return strtod_l(scratch.Terminated(), nullptr, ParserCLocale());
     }
     return result;
 }
 
-// --- Streams without a buffer --------------------------------------------------------------
-
-// Reads as empty input; it holds no state, so one instance serves every parse.
-template <class C>
-class ParserEmptyStreamBuf : public std::basic_streambuf<C> {};
-
-template <class C>
-std::basic_streambuf<C>* ParserEmptyStreamBuffer() {
-    static ParserEmptyStreamBuf<C> s_empty;
-    return &s_empty;
-}
-
-// The UTF-8 key of an object member.
-std::string ParserKeyToUtf8(std::string&& key) {
-    return std::move(key);
-}
-std::string ParserKeyToUtf8(std::wstring&& key) {
-    return ConvertTo<std::string, std::wstring>(key);
-}
-
 }  // namespace
-
-// ===== The engine: tokenizer, scanners and grammar ========================================
 
 namespace _Private {
 
-// The tokenizer, the scanners and the grammar, written once over the parser they
-// read from. JsonParser<C>'s public members run them through the base class, so
-// every character is a virtual call and a caller's own source is honoured. The
-// parse entry points know the exact source and run them over it: every character
-// read is then bound statically and inlined.
+// The tokenizer and the scanners, written once over the parser they read from.
+// JsonParser<C>'s public members run them through the base class, so every
+// character is a virtual call and a caller's own source is honoured. The parse
+// entry points know the exact source and run them over it: every character read
+// is then bound statically and inlined.
 template <class C, class Parser>
-struct JsonParserEngine {
+struct JsonTokenizer {
     using Base = JsonParser<C>;
     using Token = typename Base::Token;
     using CharValue = typename Base::CharValue;
     static constexpr bool kThroughBase = std::is_same_v<Parser, Base>;
     static constexpr CharValue kEof = std::char_traits<C>::eof();
+    // Text in memory is scanned directly instead of a character at a time.
+    static constexpr bool kInMemory =
+        !kThroughBase && std::is_base_of_v<JsonStringParser<C>, Parser>;
     // Narrow text in memory: number literals are converted where they stand, and
     // runs of spaces are skipped a word at a time.
-    static constexpr bool kNarrowInMemory = std::is_same_v<Parser, JsonStringParser<char>>;
+    static constexpr bool kNarrowInMemory = kInMemory && sizeof(C) == 1;
+    // The parses that take options: strict mode and the start of each token.
+    static constexpr bool kTracked = std::is_base_of_v<JsonParseTracking, Parser>;
+
+    static bool Strict([[maybe_unused]] const Parser& parser) {
+        if constexpr (kTracked) {
+            return parser.strict;
+        } else {
+            return false;
+        }
+    }
+
+    // Strict JSON knows four whitespace characters; otherwise the C library decides.
+    static bool Space(const Parser& parser, CharValue c) {
+        if (IsCommonWhitespace(c)) {
+            return true;
+        }
+        return !Strict(parser) && IsWhitespace(c);
+    }
 
     // --- Reading characters -----------------------------------------------------------
 
@@ -233,8 +280,8 @@ struct JsonParserEngine {
     static bool StringLiteral(Parser& parser, Token& token) {
         if constexpr (kThroughBase) {
             return parser.CompleteStringLiteral(token);
-        } else if constexpr (std::is_same_v<Parser, JsonStringParser<C>>) {
-            return parser.JsonStringParser<C>::CompleteStringLiteral(token);
+        } else if constexpr (kInMemory) {
+            return MemoryStringLiteral(parser, token);
         } else {
             return GeneralStringLiteral(parser, token);
         }
@@ -243,8 +290,8 @@ struct JsonParserEngine {
     static bool Comment(Parser& parser, Token& token) {
         if constexpr (kThroughBase) {
             return parser.CompleteComment(token);
-        } else if constexpr (std::is_same_v<Parser, JsonStringParser<C>>) {
-            return parser.JsonStringParser<C>::CompleteComment(token);
+        } else if constexpr (kInMemory) {
+            return MemoryComment(parser, token);
         } else {
             return GeneralComment(parser, token);
         }
@@ -253,7 +300,7 @@ struct JsonParserEngine {
     // --- Tokenizer ------------------------------------------------------------------------
 
     static void SkipWhitespace(Parser& parser) {
-        for (CharValue c = Peek(parser); c != kEof && IsWhitespace(c); c = Peek(parser)) {
+        for (CharValue c = Peek(parser); c != kEof && Space(parser, c); c = Peek(parser)) {
             Next(parser);
         }
     }
@@ -262,11 +309,14 @@ struct JsonParserEngine {
         size_t& depth = static_cast<Base&>(parser).m_depth;
         for (;;) {
             CharValue c = Next(parser);
-            while (c != kEof && IsWhitespace(c)) {
+            while (c != kEof && Space(parser, c)) {
                 if constexpr (kNarrowInMemory) {
                     SkipSpaceRuns(parser);
                 }
                 c = Next(parser);
+            }
+            if constexpr (kTracked) {
+                MarkTokenStart(parser, c == kEof);
             }
             parser.CreateToken(token, Token::EndOfInput);
             if (c == kEof) {
@@ -298,7 +348,7 @@ struct JsonParserEngine {
                     token.kind = Token::Colon;
                     return;
                 case '"':
-                    if (StringLiteral(parser, token))
+                    if (StringLiteral(parser, token) && ValidText(parser, token))
                         return;
                     failure = MalformedString;
                     break;
@@ -341,6 +391,9 @@ struct JsonParserEngine {
                     failure = MalformedLiteral;
                     break;
                 case '/':
+                    if (Strict(parser)) {
+                        break;  // starts no token
+                    }
                     if (Comment(parser, token))
                         continue;  // and read the token after it
                     failure = MalformedComment;
@@ -351,6 +404,27 @@ struct JsonParserEngine {
             token.kind = Token::EndOfInput;
             token.error = std::error_code(failure, JsonErrorCategory::s_item);
             return;
+        }
+    }
+
+    // The offset of the token that starts with the character just read (one
+    // past the end at the end); a stream source counts lines and columns too.
+    static void MarkTokenStart(Parser& parser, bool atEnd) {
+        if constexpr (kInMemory) {
+            parser.tokenStart.offset =
+                static_cast<size_t>(parser.m_pos - parser.m_begin) - (atEnd ? 0 : 1);
+        } else {
+            parser.tokenStart = atEnd ? parser.m_next : parser.m_last;
+        }
+    }
+
+    // Strict mode: narrow text must be well-formed UTF-8. The escapes decode to
+    // well-formed text, so checking the decoded text checks the raw bytes.
+    static bool ValidText(const Parser& parser, const Token& token) {
+        if constexpr (sizeof(C) == 1) {
+            return !Strict(parser) || IsValidUtf8(token.text);
+        } else {
+            return true;
         }
     }
 
@@ -415,8 +489,9 @@ struct JsonParserEngine {
         if constexpr (kNarrowInMemory) {
             digits = parser.m_pos - 1;
         }
-        // One leading zero is tolerated ("01" is 1); two are not.
-        if (c == '0' && Peek(parser) == '0') {
+        // One leading zero is tolerated ("01" is 1); two are not, and strict JSON
+        // allows none.
+        if (c == '0' && IsParserDigit(Peek(parser)) && (Peek(parser) == '0' || Strict(parser))) {
             return false;
         }
         unsigned long value = 0;
@@ -441,14 +516,31 @@ struct JsonParserEngine {
             return true;
         }
 
-        // A fraction, an exponent or more than 64 bits of digits: convert the text.
+        // A fraction, an exponent or more than 64 bits of digits. While the literal
+        // is validated, its significant digits (up to 19) and its decimal exponent
+        // are gathered for the exact conversion; the text is kept for the general one.
         ParserNumberText text;
         if constexpr (!kNarrowInMemory) {
             print_llu(text, value);
         }
+        uint64_t mantissa = value;
+        int significant = DecimalDigitCount(value);
+        bool gathered = fits && significant <= 19;
+        int64_t exponent = 0;
         bool hasFraction = false;
         for (;;) {
             if (IsParserDigit(p)) {
+                if (!hasFraction) {
+                    gathered = false;  // integer digits past 64 bits
+                } else if (mantissa == 0 && p == '0') {
+                    --exponent;  // a leading zero of the fraction: not significant
+                } else if (significant < 19) {
+                    mantissa = mantissa * 10 + static_cast<unsigned>(p - '0');
+                    ++significant;
+                    --exponent;
+                } else {
+                    gathered = false;
+                }
                 Take(parser, text, p);
             } else if (p == '.') {
                 if (hasFraction) {
@@ -461,25 +553,35 @@ struct JsonParserEngine {
                 hasFraction = true;
             } else if (p == 'e' || p == 'E') {
                 Take(parser, text, p);
+                const bool negativeExponent = p == '-';
                 if (p == '+' || p == '-') {
                     Take(parser, text, p);
                 }
                 if (!IsParserDigit(p)) {
                     return false;
                 }
+                // Past a million the value is zero or infinite whatever the digits.
+                int64_t written = 0;
                 do {
+                    written = std::min<int64_t>(written * 10 + (p - '0'), 1000000);
                     Take(parser, text, p);
                 } while (IsParserDigit(p));
+                exponent += negativeExponent ? -written : written;
                 break;  // nothing belongs to a number after its exponent
             } else {
                 break;  // the end of the input or the start of the next token
             }
         }
         double result;
-        if constexpr (kNarrowInMemory) {
+        if (gathered && DecimalToDouble(mantissa, exponent, false, result)) {
+            // exact
+        } else if constexpr (kNarrowInMemory) {
             result = anystod(digits, parser.m_pos, text);
         } else {
             result = anystod(text.Data(), text.Data() + text.Size(), text);
+        }
+        if (Strict(parser) && std::isinf(result)) {
+            return false;  // beyond the range of a double
         }
         token.kind = Token::Double;
         token.doubleValue = negative ? -result : result;
@@ -592,356 +694,44 @@ struct JsonParserEngine {
         return false;
     }
 
-    // --- Grammar ------------------------------------------------------------------------------
+    // --- The same scanners over text in memory ------------------------------------------------
 
-    // Children of the containers being parsed wait here, so that each container
-    // is allocated once, at its exact size, when it is complete.
-    struct Pending {
-        std::vector<JsonValue> elements;
-        std::vector<JsonObject::Member> members;
-    };
-
-    static JsonValue Value(Parser& parser, Token& token, Pending& pending) {
-        return JsonValue(RawValue(parser, token, pending));
-    }
-
-    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token, Pending& pending) {
-        UniquePtr<JsonValueTypeImpl> value;
-        switch (token.kind) {
-            case Token::ObjectBegin:
-                return Object(parser, token, pending);
-            case Token::ArrayBegin:
-                return Array(parser, token, pending);
-            case Token::String:
-                value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
-                break;
-            case Token::Double:
-                value = JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
-                break;
-            case Token::Integer:
-                if (token.isNegative) {
-                    value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
-                } else {
-                    value = JsonMakeUnique<JsonNumberTypeImpl>(
-                        static_cast<unsigned long>(token.uintValue));
-                }
-                break;
-            case Token::Bool:
-                value = JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
-                break;
-            case Token::Null:
-                Tokenize(parser, token);
-                return ParserNull();
-            default:  // no value starts with this token, or the input has ended
-                RecordParseError<C>(token, MalformedToken);
-                return ParserNull();
+    static bool MemoryComment(Parser& parser, Token& token) {
+        if (parser.m_pos == parser.m_end) {
+            return false;
         }
-        Tokenize(parser, token);
-        if (token.error) {
-            return ParserNull();
-        }
-        return value;
-    }
-
-    // Moves the children from `first` on out of `pending` into their container.
-    template <class Child>
-    static void Adopt(std::vector<Child>& pending, size_t first, std::vector<Child>& children) {
-        children.reserve(pending.size() - first);
-        std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
-                  std::back_inserter(children));
-        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
-    }
-
-    // Drops the children of a container that failed, and gives the null value
-    // that every failing level returns.
-    template <class Child>
-    static UniquePtr<JsonValueTypeImpl> Abandon(std::vector<Child>& pending, size_t first) {
-        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
-        return ParserNull();
-    }
-
-    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token, Pending& pending) {
-        Tokenize(parser, token);
-        if (token.error) {
-            return ParserNull();
-        }
-        std::vector<JsonValue>& elements = pending.elements;
-        const size_t first = elements.size();
-        if (token.kind != Token::ArrayEnd) {
-            for (;;) {
-                elements.push_back(Value(parser, token, pending));
-                if (token.error) {
-                    return Abandon(elements, first);
-                }
-                if (token.kind == Token::ArrayEnd) {
-                    break;
-                }
-                if (token.kind != Token::Comma) {
-                    RecordParseError<C>(token, MalformedArray);
-                    return Abandon(elements, first);
-                }
-                Tokenize(parser, token);
-                if (token.error) {
-                    return Abandon(elements, first);
-                }
-            }
-        }
-        Tokenize(parser, token);
-        if (token.error) {
-            return Abandon(elements, first);
-        }
-        UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
-        Adopt(elements, first, JsonTreeAccess::Elements(*array));
-        return array;
-    }
-
-    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token, Pending& pending) {
-        Tokenize(parser, token);
-        if (token.error) {
-            return ParserNull();
-        }
-        std::vector<JsonObject::Member>& members = pending.members;
-        const size_t first = members.size();
-        if (token.kind != Token::ObjectEnd) {
-            for (;;) {
-                if (token.kind != Token::String) {
-                    RecordParseError<C>(token, MalformedObject);
-                    return Abandon(members, first);
-                }
-                std::basic_string<C> key = token.text;
-                Tokenize(parser, token);
-                if (token.error) {
-                    return Abandon(members, first);
-                }
-                if (token.kind != Token::Colon) {
-                    RecordParseError<C>(token, MalformedObject);
-                    return Abandon(members, first);
-                }
-                Tokenize(parser, token);
-                if (token.error) {
-                    return Abandon(members, first);
-                }
-                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token, pending);
-                members.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
-                if (token.error) {
-                    return Abandon(members, first);
-                }
-                if (token.kind == Token::ObjectEnd) {
-                    break;
-                }
-                if (token.kind != Token::Comma) {
-                    RecordParseError<C>(token, MalformedObject);
-                    return Abandon(members, first);
-                }
-                Tokenize(parser, token);
-                if (token.error) {
-                    return Abandon(members, first);
-                }
-            }
-        }
-        Tokenize(parser, token);
-        if (token.error) {
-            return Abandon(members, first);
-        }
-        UniquePtr<JsonValueTypeImpl> object = JsonMakeUnique<JsonObjectTypeImpl>();
-        Adopt(members, first, JsonTreeAccess::Members(*object));
-        return object;
-    }
-};
-
-}  // namespace _Private
-
-// ===== JsonParser<C>: the public members run the engine through the base class ============
-
-template <class C>
-using JsonParserThroughBase = _Private::JsonParserEngine<C, JsonParser<C>>;
-
-template <class C>
-JsonParser<C>::JsonParser() : m_eof(std::char_traits<C>::eof()), m_depth(0) {}
-
-template <class C>
-void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
-    token.kind = kind;
-    token.text.clear();
-}
-
-template <class C>
-void JsonParser<C>::EatWhitespace() {
-    JsonParserThroughBase<C>::SkipWhitespace(*this);
-}
-
-template <class C>
-void JsonParser<C>::GetNextToken(Token& token) {
-    JsonParserThroughBase<C>::Tokenize(*this, token);
-}
-
-template <class C>
-bool JsonParser<C>::CompleteKeywordTrue(Token& token) {
-    if (!JsonParserThroughBase<C>::Keyword(*this, "rue")) {
-        return false;
-    }
-    token.kind = Token::Bool;
-    token.boolValue = true;
-    return true;
-}
-
-template <class C>
-bool JsonParser<C>::CompleteKeywordFalse(Token& token) {
-    if (!JsonParserThroughBase<C>::Keyword(*this, "alse")) {
-        return false;
-    }
-    token.kind = Token::Bool;
-    token.boolValue = false;
-    return true;
-}
-
-template <class C>
-bool JsonParser<C>::CompleteKeywordNull(Token& token) {
-    if (!JsonParserThroughBase<C>::Keyword(*this, "ull")) {
-        return false;
-    }
-    token.kind = Token::Null;
-    return true;
-}
-
-template <class C>
-bool JsonParser<C>::ParseInt64(CharValue c, unsigned long& value) {
-    return JsonParserThroughBase<C>::ParseInt64(*this, c, value);
-}
-
-template <class C>
-bool JsonParser<C>::CompleteNumberLiteral(CharValue c, Token& token) {
-    return JsonParserThroughBase<C>::NumberLiteral(*this, c, token);
-}
-
-template <class C>
-bool JsonParser<C>::HasUnescapedChars(Token& token) {
-    return JsonParserThroughBase<C>::Escape(*this, token);
-}
-
-template <class C>
-bool JsonParser<C>::CompleteStringLiteral(Token& token) {
-    return JsonParserThroughBase<C>::GeneralStringLiteral(*this, token);
-}
-
-template <class C>
-bool JsonParser<C>::CompleteComment(Token& token) {
-    return JsonParserThroughBase<C>::GeneralComment(*this, token);
-}
-
-template <class C>
-JsonValue JsonParser<C>::ParseValue(Token& token) {
-    typename JsonParserThroughBase<C>::Pending pending;
-    return JsonParserThroughBase<C>::Value(*this, token, pending);
-}
-
-template <class C>
-UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
-    typename JsonParserThroughBase<C>::Pending pending;
-    return JsonParserThroughBase<C>::RawValue(*this, token, pending);
-}
-
-template <class C>
-UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
-    typename JsonParserThroughBase<C>::Pending pending;
-    return JsonParserThroughBase<C>::Array(*this, token, pending);
-}
-
-template <class C>
-UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
-    typename JsonParserThroughBase<C>::Pending pending;
-    return JsonParserThroughBase<C>::Object(*this, token, pending);
-}
-
-// ===== JsonStringParser<C> ==================================================================
-
-template <class C>
-JsonStringParser<C>::JsonStringParser(const std::basic_string<C>& text)
-    : m_pos(text.data()), m_end(text.data() + text.size()) {
-    // In wide text an element with the value of WEOF ends the input.
-    if constexpr (!std::is_same_v<C, char>) {
-        m_end = std::find(m_pos, m_end, static_cast<C>(std::char_traits<C>::eof()));
-    }
-}
-
-template <class C>
-typename JsonStringParser<C>::CharValue JsonStringParser<C>::NextCharacter() {
-    if (m_pos == m_end) {
-        return this->m_eof;
-    }
-    return std::char_traits<C>::to_int_type(*m_pos++);
-}
-
-template <class C>
-typename JsonStringParser<C>::CharValue JsonStringParser<C>::PeekCharacter() {
-    if (m_pos == m_end) {
-        return this->m_eof;
-    }
-    return std::char_traits<C>::to_int_type(*m_pos);
-}
-
-template <class C>
-bool JsonStringParser<C>::CompleteComment(Token& token) {
-    if (m_pos == m_end) {
-        return false;
-    }
-    const C introducer = *m_pos++;
-    if (introducer == '/') {
-        const C* newline = std::find(m_pos, m_end, C('\n'));
-        m_pos = newline == m_end ? m_end : newline + 1;
-        token.kind = Token::Comment;
-        return true;
-    }
-    if (introducer != '*') {
-        return false;
-    }
-    // The "*" that opened the comment cannot close it: "/*/" is unterminated.
-    for (const C* p = m_pos; p != m_end; ++p) {
-        if (*p == '*' && p + 1 != m_end && p[1] == '/') {
-            m_pos = p + 2;
+        const C introducer = *parser.m_pos++;
+        if (introducer == '/') {
+            const C* newline = std::find(parser.m_pos, parser.m_end, C('\n'));
+            parser.m_pos = newline == parser.m_end ? parser.m_end : newline + 1;
             token.kind = Token::Comment;
             return true;
         }
-    }
-    m_pos = m_end;
-    return false;
-}
-
-template <class C>
-bool JsonStringParser<C>::CompleteStringLiteral(Token& token) {
-    token.hasEscapes = false;
-    const C* const p = _Private::FindStringSpecial(m_pos, m_end);
-    if (p == m_end) {
-        m_pos = m_end;
+        if (introducer != '*') {
+            return false;
+        }
+        // The "*" that opened the comment cannot close it: "/*/" is unterminated.
+        for (const C* p = parser.m_pos; p != parser.m_end; ++p) {
+            if (*p == '*' && p + 1 != parser.m_end && p[1] == '/') {
+                parser.m_pos = p + 2;
+                token.kind = Token::Comment;
+                return true;
+            }
+        }
+        parser.m_pos = parser.m_end;
         return false;
     }
-    token.text.assign(m_pos, p);
-    m_pos = p + 1;
-    if (*p == '"') {
-        token.kind = Token::String;
-        return true;
-    }
-    if (*p == '\\') {
-        token.hasEscapes = true;
-        return FinishParseOfStrWithUnescapedChars(token);
-    }
-    return false;  // a raw control character
-}
 
-template <class C>
-bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
-    for (;;) {
-        if (!_Private::JsonParserEngine<C, JsonStringParser<C>>::Escape(*this, token)) {
+    // Copies the runs between escapes in one piece each.
+    static bool MemoryStringLiteral(Parser& parser, Token& token) {
+        token.hasEscapes = false;
+        const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
+        token.text.assign(parser.m_pos, p);
+        if (p == parser.m_end) {
+            parser.m_pos = parser.m_end;
             return false;
         }
-        // Copy the run up to the next quote, backslash or bad character in one piece.
-        const C* const p = _Private::FindStringSpecial(m_pos, m_end);
-        token.text.append(m_pos, p);
-        if (p == m_end) {
-            m_pos = m_end;
-            return false;
-        }
-        m_pos = p + 1;
+        parser.m_pos = p + 1;
         if (*p == '"') {
             token.kind = Token::String;
             return true;
@@ -949,109 +739,32 @@ bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
         if (*p != '\\') {
             return false;  // a raw control character
         }
+        token.hasEscapes = true;
+        return MemoryStringAfterBackslash(parser, token);
     }
-}
 
-// ===== JsonStreamParser<C> ==================================================================
-
-template <class C>
-JsonStreamParser<C>::JsonStreamParser(std::basic_istream<C>& stream)
-    : m_streamBuf(stream.rdbuf() != nullptr ? stream.rdbuf() : ParserEmptyStreamBuffer<C>()) {}
-
-template <class C>
-typename JsonStreamParser<C>::CharValue JsonStreamParser<C>::NextCharacter() {
-    const CharValue c = m_streamBuf->sbumpc();
-    if (c == this->m_eof) {
-        // The end stays the end: a wide element equal to WEOF ends the input here,
-        // as in the string source, instead of being stepped over.
-        m_streamBuf = ParserEmptyStreamBuffer<C>();
-    }
-    return c;
-}
-
-template <class C>
-typename JsonStreamParser<C>::CharValue JsonStreamParser<C>::PeekCharacter() {
-    return m_streamBuf->sgetc();
-}
-
-template class JsonParser<char>;
-template class JsonParser<wchar_t>;
-template class JsonStringParser<char>;
-template class JsonStringParser<wchar_t>;
-template class JsonStreamParser<char>;
-template class JsonStreamParser<wchar_t>;
-
-// ===== Parse entry points =================================================================
-
-namespace _Private {
-
-template <class Parser, class Input>
-JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnLeftOver) {
-    using Engine = JsonParserEngine<typename Parser::CharType, Parser>;
-    Parser parser(input);
-    typename Parser::Token token;
-    Engine::Tokenize(parser, token);
-    if (token.error) {
-        ec = token.error;
-        return JsonValue();
-    }
-    typename Engine::Pending pending;
-    JsonValue result = Engine::Value(parser, token, pending);
-    if (token.error) {
-        ec = token.error;
-        return JsonValue();
-    }
-    if (token.kind != Parser::Token::EndOfInput) {
-        ec = std::error_code(LeftOverCharacters, JsonErrorCategory::s_item);
-        if (keepValueOnLeftOver) {
-            return result;
+    // The rest of a string literal in memory from just after a backslash.
+    static bool MemoryStringAfterBackslash(Parser& parser, Token& token) {
+        for (;;) {
+            if (!Escape(parser, token)) {
+                return false;
+            }
+            const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
+            token.text.append(parser.m_pos, p);
+            if (p == parser.m_end) {
+                parser.m_pos = parser.m_end;
+                return false;
+            }
+            parser.m_pos = p + 1;
+            if (*p == '"') {
+                token.kind = Token::String;
+                return true;
+            }
+            if (*p != '\\') {
+                return false;  // a raw control character
+            }
         }
-        return JsonValue();
     }
-    ec = token.error;
-    return result;
-}
-
-template <class Parser, class Input>
-JsonValue JsonParseDocumentOrThrow(Input& input) {
-    std::error_code ec;
-    JsonValue result = JsonParseDocument<Parser>(input, ec);
-    if (ec) {
-        throw std::invalid_argument(ec.message());
-    }
-    return result;
-}
+};
 
 }  // namespace _Private
-
-// ===== Stream entry points ==================================================================
-
-JsonValue _PerformNarrowStreamParsing(std::istream& in) {
-    return _Private::JsonParseDocumentOrThrow<JsonStreamParser<char>>(in);
-}
-
-JsonValue _PerformNarrowStreamParsing(std::istream& in, std::error_code& ec) {
-    return _Private::JsonParseDocument<JsonStreamParser<char>>(in, ec);
-}
-
-JsonValue _PerformStreamParsing(std::wistream& in) {
-    return _Private::JsonParseDocumentOrThrow<JsonStreamParser<wchar_t>>(in);
-}
-
-// The one form that hands back the parsed value together with left-over text.
-JsonValue _PerformStreamParsing(std::wistream& in, std::error_code& ec) {
-    return _Private::JsonParseDocument<JsonStreamParser<wchar_t>>(in, ec, true);
-}
-
-JsonValue JsonValue::Parse(std::istream& in) {
-    return _PerformNarrowStreamParsing(in);
-}
-JsonValue JsonValue::Parse(std::istream& in, std::error_code& ec) {
-    return _PerformNarrowStreamParsing(in, ec);
-}
-JsonValue JsonValue::Parse(std::wistream& in) {
-    return _PerformStreamParsing(in);
-}
-JsonValue JsonValue::Parse(std::wistream& in, std::error_code& ec) {
-    return _PerformStreamParsing(in, ec);
-}
