@@ -120,23 +120,23 @@ JsonValue _PerformStreamParsing(std::wistream& in, std::error_code& ec) {
 JsonValue JsonParseText(const std::string& text, const JsonParseOptions& options,
                         std::error_code& ec, JsonParsePosition& position) {
     return _Private::JsonParseTracked<_Private::JsonTrackedStringParser<char>>(text, options, ec,
-                                                                              position);
+                                                                               position);
 }
 
 JsonValue JsonParseText(const std::wstring& text, const JsonParseOptions& options,
                         std::error_code& ec, JsonParsePosition& position) {
-    return _Private::JsonParseTracked<_Private::JsonTrackedStringParser<wchar_t>>(
-        text, options, ec, position);
+    return _Private::JsonParseTracked<_Private::JsonTrackedStringParser<wchar_t>>(text, options, ec,
+                                                                                  position);
 }
 
 JsonValue JsonParseText(std::istream& in, const JsonParseOptions& options, std::error_code& ec,
                         JsonParsePosition& position) {
     return _Private::JsonParseTracked<_Private::JsonTrackedStreamParser<char>>(in, options, ec,
-                                                                              position);
+                                                                               position);
 }
 
 JsonValue JsonParseText(std::wistream& in, const JsonParseOptions& options, std::error_code& ec,
                         JsonParsePosition& position) {
-    return _Private::JsonParseTracked<_Private::JsonTrackedStreamParser<wchar_t>>(
-        in, options, ec, position);
+    return _Private::JsonParseTracked<_Private::JsonTrackedStreamParser<wchar_t>>(in, options, ec,
+                                                                                  position);
 }

@@ -186,4 +186,3 @@ struct JsonGrammar {
 };
 
 }  // namespace _Private
-
