@@ -49,7 +49,12 @@ struct JsonGrammar {
             case Token::ArrayBegin:
                 return Array(parser, token, pending);
             case Token::String:
-                value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+                if constexpr (sizeof(C) == 1) {
+                    value =
+                        JsonTreeAccess::StringTakingText(std::move(token.text), token.hasEscapes);
+                } else {
+                    value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+                }
                 break;
             case Token::Double:
                 value = JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
