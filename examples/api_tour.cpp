@@ -1,6 +1,7 @@
 // The code shown in docs/API.md, built and run so that the guide stays true.
 // Each function is one section of the guide; CHECK states what the text claims.
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
@@ -152,6 +153,15 @@ void Lookup() {
 
 }  // namespace
 
+void ParseOptionsAndPositions() {
+    std::error_code ec;
+    JsonParsePosition at{};
+    JsonParseText(std::string("{\n  \"a\": tru\n}"), {}, ec, at);
+    CHECK(ec.value() == MalformedLiteral && at.line == 2 && at.column == 8);  // the "t"
+    JsonParseText(std::string("[01]"), {true}, ec, at);
+    CHECK(ec.value() == MalformedNumber && at.column == 2);  // strict: no leading zero
+}
+
 int main() {
     Values();
     Numbers();
@@ -161,6 +171,7 @@ int main() {
     Errors();
     Writing();
     Lookup();
+    ParseOptionsAndPositions();
     std::cout << "all claims hold\n";
     return 0;
 }

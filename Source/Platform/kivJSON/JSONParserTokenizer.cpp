@@ -46,15 +46,6 @@ bool IsWhitespace(unsigned int c) {
     return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::iswspace(c) != 0);
 }
 
-// The number of decimal digits of `value`; none for zero.
-int DecimalDigitCount(uint64_t value) {
-    int count = 0;
-    for (; value != 0; value /= 10) {
-        ++count;
-    }
-    return count;
-}
-
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool IsValidUtf8(const std::string& text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -454,49 +445,87 @@ struct JsonTokenizer {
 
     // --- Number literals -----------------------------------------------------------------
 
+    // How the number scanner reads: one character at a time from the parser, or
+    // from a pointer into text in memory that the compiler keeps in a register.
+    struct SourceCursor {
+        Parser& parser;
+        CharValue Peek() { return JsonTokenizer::Peek(parser); }
+        CharValue Next() { return JsonTokenizer::Next(parser); }
+    };
+    struct MemoryCursor {
+        const C* pos;
+        const C* const end;
+        CharValue Peek() const {
+            return pos == end ? kEof : std::char_traits<C>::to_int_type(*pos);
+        }
+        CharValue Next() { return pos == end ? kEof : std::char_traits<C>::to_int_type(*pos++); }
+    };
+
     static bool ParseInt64(Parser& parser, CharValue c, unsigned long& value) {
+        SourceCursor cursor{parser};
+        return ParseInt64(cursor, c, value);
+    }
+
+    template <class Cursor>
+    static bool ParseInt64(Cursor& cursor, CharValue c, unsigned long& value) {
         constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
         value = static_cast<unsigned long>(c - '0');
-        for (CharValue p = Peek(parser); IsParserDigit(p); p = Peek(parser)) {
+        for (CharValue p = cursor.Peek(); IsParserDigit(p); p = cursor.Peek()) {
             const unsigned digit = static_cast<unsigned>(p - '0');
             if (value > kLastSafe || (value == kLastSafe && digit > 5)) {
                 return false;
             }
-            Next(parser);
+            cursor.Next();
             value = value * 10 + digit;
         }
         return true;
     }
 
-    // Moves the looked-at character `p` into the number text and looks at the next one.
-    static void Take(Parser& parser, ParserNumberText& text, CharValue& p) {
-        if constexpr (!kNarrowInMemory) {
-            text.Append(static_cast<char>(p));
+    static bool NumberLiteral(Parser& parser, CharValue c, Token& token) {
+        if constexpr (kInMemory) {
+            MemoryCursor cursor{parser.m_pos, parser.m_end};
+            const bool read = ScanNumber(parser, cursor, c, token);
+            parser.m_pos = cursor.pos;
+            return read;
+        } else {
+            SourceCursor cursor{parser};
+            return ScanNumber(parser, cursor, c, token);
         }
-        Next(parser);
-        p = Peek(parser);
     }
 
-    static bool NumberLiteral(Parser& parser, CharValue c, Token& token) {
+    // Moves the looked-at character `p` into the number text (kept only where
+    // the text is not in memory) and looks at the next one.
+    template <class Cursor>
+    static void Take(Cursor& cursor, ParserNumberText& text, CharValue& p) {
+        if constexpr (!kInMemory) {
+            text.Append(static_cast<char>(p));
+        }
+        cursor.Next();
+        p = cursor.Peek();
+    }
+
+    // After "-" or the first digit (c): an exact 64-bit integer or a double.
+    template <class Cursor>
+    static bool ScanNumber(const Parser& parser, Cursor& cursor, CharValue c, Token& token) {
         const bool negative = c == '-';
         if (negative) {
-            c = Next(parser);
+            c = cursor.Next();
         }
         if (!IsParserDigit(c)) {
             return false;
         }
-        [[maybe_unused]] const char* digits = nullptr;  // where the literal's digits start
-        if constexpr (kNarrowInMemory) {
-            digits = parser.m_pos - 1;
+        [[maybe_unused]] const C* digits = nullptr;  // where the literal's digits start
+        if constexpr (kInMemory) {
+            digits = cursor.pos - 1;
         }
         // One leading zero is tolerated ("01" is 1); two are not, and strict JSON
         // allows none.
-        if (c == '0' && IsParserDigit(Peek(parser)) && (Peek(parser) == '0' || Strict(parser))) {
+        if (c == '0' && IsParserDigit(cursor.Peek()) && (cursor.Peek() == '0' || Strict(parser))) {
             return false;
         }
         unsigned long value = 0;
-        const bool fits = ParseInt64(parser, c, value);
-        CharValue p = Peek(parser);
+        const bool fits = ParseInt64(cursor, c, value);
+        CharValue p = cursor.Peek();
         if (fits && p != '.' && p != 'e' && p != 'E') {
             constexpr unsigned long kMinInt64Magnitude = 9223372036854775808ul;
             if (!negative) {
@@ -517,45 +546,42 @@ struct JsonTokenizer {
         }
 
         // A fraction, an exponent or more than 64 bits of digits. While the literal
-        // is validated, its significant digits (up to 19) and its decimal exponent
-        // are gathered for the exact conversion; the text is kept for the general one.
+        // is validated, its significant digits (at most 19) and its decimal
+        // exponent are gathered for the exact conversion; the text is the general
+        // one's. Leading zeros of a fraction keep the mantissa at zero and only
+        // move the exponent.
+        constexpr uint64_t kTenPow18 = 1000000000000000000ull;
         ParserNumberText text;
-        if constexpr (!kNarrowInMemory) {
+        if constexpr (!kInMemory) {
             print_llu(text, value);
         }
         uint64_t mantissa = value;
-        int significant = DecimalDigitCount(value);
-        bool gathered = fits && significant <= 19;
+        bool gathered = fits && value < kTenPow18 * 10;
         int64_t exponent = 0;
         bool hasFraction = false;
         for (;;) {
             if (IsParserDigit(p)) {
-                if (!hasFraction) {
-                    gathered = false;  // integer digits past 64 bits
-                } else if (mantissa == 0 && p == '0') {
-                    --exponent;  // a leading zero of the fraction: not significant
-                } else if (significant < 19) {
+                if (hasFraction && mantissa < kTenPow18) {
                     mantissa = mantissa * 10 + static_cast<unsigned>(p - '0');
-                    ++significant;
                     --exponent;
                 } else {
-                    gathered = false;
+                    gathered = false;  // integer digits past 64 bits, or a 20th digit
                 }
-                Take(parser, text, p);
+                Take(cursor, text, p);
             } else if (p == '.') {
                 if (hasFraction) {
                     return false;
                 }
-                Take(parser, text, p);
+                Take(cursor, text, p);
                 if (!IsParserDigit(p)) {
                     return false;
                 }
                 hasFraction = true;
             } else if (p == 'e' || p == 'E') {
-                Take(parser, text, p);
+                Take(cursor, text, p);
                 const bool negativeExponent = p == '-';
                 if (p == '+' || p == '-') {
-                    Take(parser, text, p);
+                    Take(cursor, text, p);
                 }
                 if (!IsParserDigit(p)) {
                     return false;
@@ -564,7 +590,7 @@ struct JsonTokenizer {
                 int64_t written = 0;
                 do {
                     written = std::min<int64_t>(written * 10 + (p - '0'), 1000000);
-                    Take(parser, text, p);
+                    Take(cursor, text, p);
                 } while (IsParserDigit(p));
                 exponent += negativeExponent ? -written : written;
                 break;  // nothing belongs to a number after its exponent
@@ -576,7 +602,12 @@ struct JsonTokenizer {
         if (gathered && DecimalToDouble(mantissa, exponent, false, result)) {
             // exact
         } else if constexpr (kNarrowInMemory) {
-            result = anystod(digits, parser.m_pos, text);
+            result = anystod(digits, cursor.pos, text);
+        } else if constexpr (kInMemory) {
+            for (const C* d = digits; d != cursor.pos; ++d) {
+                text.Append(static_cast<char>(*d));
+            }
+            result = anystod(text.Data(), text.Data() + text.Size(), text);
         } else {
             result = anystod(text.Data(), text.Data() + text.Size(), text);
         }
