@@ -8,6 +8,7 @@
 #include "JSONWriter.cpp"
 #include "JSONValue.cpp"
 #include "JSONParserSources.cpp"
+#include "JSONParserNumbers.cpp"
 #include "JSONParserTokenizer.cpp"
 #include "JSONParserGrammar.cpp"
 #include "JSONParserAdapters.cpp"
