@@ -30,6 +30,20 @@ struct JsonGrammar {
         JsonTokenizer<C, Parser>::Tokenize(parser, token);
     }
 
+    // Narrow text in memory is assigned to the token in one piece at its exact
+    // size, so a value may take it over. The other sources append a character at
+    // a time: their token keeps its capacity for the next literal, and a value
+    // gets a copy.
+    static constexpr bool kTakeText = JsonTokenizer<C, Parser>::kNarrowInMemory;
+
+    static std::basic_string<C> TakeText(Token& token) {
+        if constexpr (kTakeText) {
+            return std::move(token.text);
+        } else {
+            return token.text;
+        }
+    }
+
     // Children of the containers being parsed wait here, so that each container
     // is allocated once, at its exact size, when it is complete.
     struct Pending {
@@ -49,9 +63,8 @@ struct JsonGrammar {
             case Token::ArrayBegin:
                 return Array(parser, token, pending);
             case Token::String:
-                if constexpr (sizeof(C) == 1) {
-                    value =
-                        JsonTreeAccess::StringTakingText(std::move(token.text), token.hasEscapes);
+                if constexpr (kTakeText) {
+                    value = JsonTreeAccess::StringTakingText(TakeText(token), token.hasEscapes);
                 } else {
                     value = JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
                 }
@@ -149,7 +162,7 @@ struct JsonGrammar {
                     RecordParseError<C>(token, MalformedObject);
                     return Abandon(members, first);
                 }
-                std::basic_string<C> key = std::move(token.text);
+                std::basic_string<C> key = TakeText(token);
                 Tokenize(parser, token);
                 if (token.error) {
                     return Abandon(members, first);
