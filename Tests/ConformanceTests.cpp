@@ -1,8 +1,11 @@
 // The JSONTestSuite parsing corpus against the verdicts in data/conformance-expectations.txt.
+#include <kivCore/TextFunctions.h>
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +14,30 @@
 #include <string>
 
 namespace {
+
+// Strict mode accepts every y_ file and rejects every n_ file, from each source
+// the file can be given as: wide text only when the file is well-formed UTF-8.
+void ExpectStrictVerdict(const std::string& name, const std::string& text) {
+    const std::wstring wide = ConvertString_UTF8_to_WSTRING(text);
+    size_t replacements = 0;  // U+FFFD written in the file itself
+    for (size_t at = text.find("\xEF\xBF\xBD"); at != std::string::npos;
+         at = text.find("\xEF\xBF\xBD", at + 1)) {
+        ++replacements;
+    }
+    const bool wideExact =
+        static_cast<size_t>(std::count(wide.begin(), wide.end(), L'\uFFFD')) == replacements;
+    std::istringstream in(text);
+    std::wistringstream win(wide);
+    std::error_code ec[4];
+    JsonParsePosition where{};
+    JsonParseText(text, {true}, ec[0], where);
+    JsonParseText(in, {true}, ec[1], where);
+    JsonParseText(wideExact ? wide : L"[]", {true}, ec[2], where);
+    JsonParseText(win, {true}, ec[3], where);
+    for (int source = 0; source < (wideExact ? 4 : 2); ++source) {
+        EXPECT_EQ(!ec[source], name[0] == 'y') << name << " (strict, source " << source << ")";
+    }
+}
 
 TEST(Conformance, CorpusMatchesTheExpectations) {
     namespace fs = std::filesystem;
@@ -45,6 +72,9 @@ TEST(Conformance, CorpusMatchesTheExpectations) {
         std::istringstream in(text);
         EXPECT_TRUE(JsonValue::Parse(in, streamEc) == fromString) << name << " (stream)";
         EXPECT_EQ(streamEc, ec) << name << " (stream)";
+        if (name[0] == 'y' || name[0] == 'n') {
+            ExpectStrictVerdict(name, text);
+        }
         expected.erase(it);
     }
     for (const auto& entry : expected) {

@@ -1,7 +1,10 @@
 // Hostile input: every cut of the benchmark documents (at a stride) and random
 // byte changes in them must give a tree or an error code of our category, never
 // a crash or a foreign exception (std::range_error is allowed for wide text).
+#include "HostileSources.h"
+
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <locale>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -170,6 +174,53 @@ TEST(HostileInputStreams, WideElementsOutsideUnicode) {
             EXPECT_EQ(CheckParse(in, true), "") << std::hex << int(element);
         }
     }
+}
+
+// A buffer that throws from underflow: the exception reaches the caller as it
+// was thrown, from every stream entry point, at every depth (leaks show in the
+// sanitizer builds).
+TEST(HostileInputStreams, ThrowingBufferPassesTheExceptionThrough) {
+    const std::string text = "{\"a\": [1, 2.5, {\"b\": \"text\\n\"}], \"c\": null}";
+    for (size_t failAt = 0; failAt < text.size(); failAt += 3) {
+        TrickleBuf<char> narrowBuf(text, failAt);
+        TrickleBuf<wchar_t> wideBuf(std::wstring(text.begin(), text.end()), failAt);
+        std::istream narrow(&narrowBuf);
+        std::wistream wide(&wideBuf);
+        std::error_code ec;
+        JsonParsePosition at{};
+        const auto thrownAt = [&](auto&& parse) {
+            try {
+                parse();
+            } catch (const SourceFailure& failure) {
+                return failure.at;
+            }
+            return std::string::npos;
+        };
+        EXPECT_EQ(thrownAt([&] { JsonValue::Parse(narrow, ec); }), failAt);
+        EXPECT_EQ(thrownAt([&] { JsonParseText(wide, {true}, ec, at); }), failAt);
+    }
+}
+
+// The decimal separator of the caller's locale changes nothing read or written,
+// the numbers that strtod converts (out of the double's range) included.
+TEST(HostileInputStreams, CommaDecimalLocaleChangesNothing) {
+    const std::string text = "[0.5,-1.25e-3,1e400,2.5e-320,123456789012345678901234.5,7]";
+    const JsonValue inC = JsonValue::Parse(text);
+    const std::string outC = inC.Serialize();
+    try {
+        std::locale::global(std::locale("de_DE.UTF-8"));
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP()
+            << "locale de_DE.UTF-8 not installed (localedef -i de_DE -f UTF-8 de_DE.UTF-8)";
+    }
+    std::istringstream in(text);
+    const JsonValue fromText = JsonValue::Parse(text);
+    const JsonValue fromStream = JsonValue::Parse(in);
+    const std::string out = fromText.Serialize();
+    std::locale::global(std::locale::classic());
+    EXPECT_EQ(fromText, inC);
+    EXPECT_EQ(fromStream, inC);
+    EXPECT_EQ(out, outC);
 }
 
 }  // namespace

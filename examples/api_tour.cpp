@@ -2,6 +2,7 @@
 // Each function is one section of the guide; CHECK states what the text claims.
 #include <kivJSON/JSONErrorCat.h>
 #include <kivJSON/JSONPointer.h>
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
@@ -166,6 +167,15 @@ void Pointer() {
 
 }  // namespace
 
+void ParseOptionsAndPositions() {
+    std::error_code ec;
+    JsonParsePosition at{};
+    JsonParseText(std::string("{\n  \"a\": tru\n}"), {}, ec, at);
+    CHECK(ec.value() == MalformedLiteral && at.line == 2 && at.column == 8);  // the "t"
+    JsonParseText(std::string("[01]"), {true}, ec, at);
+    CHECK(ec.value() == MalformedNumber && at.column == 2);  // strict: no leading zero
+}
+
 int main() {
     Values();
     Numbers();
@@ -176,6 +186,7 @@ int main() {
     Writing();
     Lookup();
     Pointer();
+    ParseOptionsAndPositions();
     std::cout << "all claims hold\n";
     return 0;
 }

@@ -31,8 +31,8 @@ expect() {
 
 case $GROUP in
 check)
-    # LINE:COLUMN is the character where parsing stopped, or the end of the
-    # text when the parser ran out of it.
+    # LINE:COLUMN is the first character of the offending token, or one past
+    # the end of the text when the parser ran out of it.
     printf '{"a": [1, 2,]}' >trailing-comma.json
     printf '{\n  "a": tru\n}' >keyword.json
     printf '["\xc3\xa9", x]' >after-utf8.json
@@ -45,7 +45,7 @@ check)
     printf '/* note */ {"a": [1, 2.5e3, -7], "b": "caf\xc3\xa9"} // end\n' >valid.json
     E=" error:"
     expect trailing-comma 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check trailing-comma.json
-    expect keyword 1 "" "keyword.json:2:11:$E Malformed literal (kivJSON 4)"$'\n' check keyword.json
+    expect keyword 1 "" "keyword.json:2:8:$E Malformed literal (kivJSON 4)"$'\n' check keyword.json
     expect after-utf8 1 "" "after-utf8.json:1:7:$E Malformed token (kivJSON 8)"$'\n' check after-utf8.json
     expect unterminated 1 "" "unterminated.json:1:6:$E Malformed array literal (kivJSON 2)"$'\n' check unterminated.json
     expect empty 1 "" "empty.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check empty.json
@@ -53,6 +53,17 @@ check)
     expect extra-bracket 1 "" "extra-bracket.json:1:4:$E Mismatched braces (kivJSON 9)"$'\n' check extra-bracket.json
     expect no-colon 1 "" "no-colon.json:1:6:$E Malformed object literal (kivJSON 5)"$'\n' check no-colon.json
     expect valid 0 "" "" check valid.json
+    printf '[0, 1e5,\r\n\t"\xc3\xa9"]' >plain.json
+    printf '[1,\n 01]' >leading-zero.json
+    printf '["\xc3\xa9\xff"]' >bad-utf8.json
+    printf '[1e999]' >huge.json
+    expect strict-plain 0 "" "" check --strict plain.json
+    expect strict-comment 1 "" "valid.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check --strict valid.json
+    expect strict-zero 1 "" "leading-zero.json:2:2:$E Malformed numeric literal (kivJSON 6)"$'\n' check --strict leading-zero.json
+    expect strict-utf8 1 "" "bad-utf8.json:1:2:$E Malformed string literal (kivJSON 7)"$'\n' check --strict bad-utf8.json
+    expect strict-huge 1 "" "huge.json:1:2:$E Malformed numeric literal (kivJSON 6)"$'\n' check --strict huge.json
+    printf '1\n\n  true' >left-over.json
+    expect left-over 1 "" "left-over.json:3:3:$E Left-over characters in stream after parsing a JSON value (kivJSON 1)"$'\n' check --wide left-over.json
     expect verbose 0 "valid.json: ok"$'\n' "" check -v valid.json
     expect wide-valid 0 "valid.json: ok"$'\n' "" check --wide -v valid.json
     expect wide-invalid 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check --wide trailing-comma.json

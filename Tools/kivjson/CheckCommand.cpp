@@ -12,47 +12,36 @@
 namespace {
 
 const char kCheckUsage[] =
-    "Usage: kivjson check [--wide] [-v] [FILE|-]...\n"
+    "Usage: kivjson check [--strict] [--wide] [-v] [FILE|-]...\n"
     "\n"
     "Validates each document. Valid documents are silent; an invalid one prints\n"
     "  FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)\n"
-    "on stderr, where LINE:COLUMN is the character at which parsing stopped\n"
-    "(columns count characters, from 1), or the end of the text when it ran out.\n"
-    "Text left over after a complete value is reported at the last character\n"
-    "of its first token.\n"
+    "on stderr, where LINE:COLUMN is the first character of the offending token\n"
+    "(columns count characters, from 1), or one past the end of the text when it\n"
+    "ran out. Text left over after a complete value is reported at its start.\n"
     "\n"
+    "  --strict    accept exactly RFC 8259 JSON: no comments, no leading zeros,\n"
+    "              only space, tab, line feed and carriage return as whitespace,\n"
+    "              valid UTF-8 in strings, no number beyond the range of a double\n"
     "  --wide      decode the text to wide characters (ill-formed UTF-8 becomes\n"
     "              U+FFFD) and use the wide parser\n"
     "  -v          print 'FILE: ok' for each valid document\n";
 
-// The wide parser reports no position; the narrow stream parser locates the
-// same failure, so its position is used when both agree on the code.
-bool CheckWide(const InputDocument& doc) {
-    std::error_code error;
-    JsonValue::Parse(ConvertString_UTF8_to_WSTRING(doc.text), error);
-    if (!error) {
-        return true;
+bool Check(const InputDocument& doc, const JsonParseOptions& options, bool wide) {
+    JsonValue value;
+    if (wide) {
+        return ParseReporting(doc.name, ConvertString_UTF8_to_WSTRING(doc.text), options, value);
     }
-    const StreamParseResult narrow = ParseWithPosition(doc.text);
-    ReportParseError(doc.name, error, narrow.error == error ? &narrow.position : nullptr);
-    return false;
-}
-
-bool CheckNarrow(const InputDocument& doc) {
-    const StreamParseResult result = ParseWithPosition(doc.text);
-    if (result.error) {
-        ReportParseError(doc.name, result.error, &result.position);
-        return false;
-    }
-    return true;
+    return ParseReporting(doc.name, doc.text, options, value);
 }
 
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop = ParseCommandLine("check", kCheckUsage, args, {{"--wide", false}, {"-v", false}},
-                                     line)) {
+    if (auto stop =
+            ParseCommandLine("check", kCheckUsage, args,
+                             {{"--strict", false}, {"--wide", false}, {"-v", false}}, line)) {
         return *stop;
     }
     if (line.operands.empty()) {
@@ -68,7 +57,9 @@ int RunCheck(const std::vector<std::string>& args) {
             anyUnreadable = true;
             continue;
         }
-        const bool valid = line.Has("--wide") ? CheckWide(doc) : CheckNarrow(doc);
+        JsonParseOptions options;
+        options.strict = line.Has("--strict");
+        const bool valid = Check(doc, options, line.Has("--wide"));
         if (!valid) {
             anyInvalid = true;
         } else if (line.Has("-v")) {

@@ -1,41 +1,33 @@
-// Where a parse failed, as line and column, and the error line users see.
+// The error line users see when a document does not parse.
 #pragma once
 
 #include "Input.h"
 
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONValue.h>
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <system_error>
 
-struct TextPosition {
-    size_t line;    // from 1
-    size_t column;  // from 1, in characters: a UTF-8 sequence counts once
-};
-
-// Line and column of the byte at `offset` (offset == text.size() is the end).
-TextPosition PositionOf(const std::string& text, size_t offset);
-
-struct StreamParseResult {
-    JsonValue value;
-    std::error_code error;
-    TextPosition position;  // meaningful only when `error` is set
-};
-
-// Parses `text` with the library's narrow stream parser over the bytes in
-// place and, on failure, locates the character at which the parse stopped.
-StreamParseResult ParseWithPosition(const std::string& text);
-
 // "FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)" on stderr.
 void ReportParseError(const std::string& name, const std::error_code& error,
-                      const TextPosition* position);
+                      const JsonParsePosition& position);
 
-// Parses a whole document for the commands that work on the tree: the fast
-// string parser first, the stream parser only to locate a failure. Returns
-// false after reporting the failure.
-bool ParseDocument(const InputDocument& doc, JsonValue& value);
+// Parses `text` (narrow or wide) once with `options`; on failure reports it
+// under `name` and returns false.
+template <class Text>
+bool ParseReporting(const std::string& name, const Text& text, const JsonParseOptions& options,
+                    JsonValue& value) {
+    std::error_code error;
+    JsonParsePosition position{0, 1, 1};
+    value = JsonParseText(text, options, error, position);
+    if (error) {
+        ReportParseError(name, error, position);
+        return false;
+    }
+    return true;
+}
 
 // Reads and parses the one document a command works on ("-" is standard
 // input). Returns the exit code when that failed, after reporting why.

@@ -87,7 +87,7 @@ int RunStats(const std::vector<std::string>& args) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point parseStart = Clock::now();
     JsonValue value;
-    if (!ParseDocument(doc, value)) {
+    if (!ParseReporting(doc.name, doc.text, JsonParseOptions{}, value)) {
         return kExitInvalid;
     }
     const double parseSeconds = Seconds(Clock::now() - parseStart);

@@ -16,7 +16,7 @@
 
 namespace _Private {
 template <class C, class Parser>
-struct JsonParserEngine;
+struct JsonTokenizer;
 }  // namespace _Private
 
 // Reads tokens from a source of characters and builds values from them.
@@ -101,7 +101,7 @@ protected:
     ~JsonParser() = default;
 
     template <class, class>
-    friend struct _Private::JsonParserEngine;
+    friend struct _Private::JsonTokenizer;
 
     const CharValue m_eof;  // std::char_traits<C>::eof()
     size_t m_depth;         // brackets currently open; at most 128
@@ -127,7 +127,7 @@ public:
 
 private:
     template <class, class>
-    friend struct _Private::JsonParserEngine;
+    friend struct _Private::JsonTokenizer;
 
     const C* m_pos;
     const C* m_end;

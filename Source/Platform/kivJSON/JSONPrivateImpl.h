@@ -121,6 +121,8 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
+
     template <class C>
     void SerializeImplForCharType(std::basic_string<C>& out) const;
 

@@ -223,38 +223,3 @@ void JsonValue::Serialize(std::wostream& out) const {
 
 void JsonValue::Format(std::string& out) const { m_impl->Format(out); }
 void JsonValue::Format(std::wstring& out) const { m_impl->Format(out); }
-
-namespace {
-
-// Internal convenience for the library's own wide-stream code; not exported.
-[[maybe_unused]] std::wostream& operator<<(std::wostream& out, const JsonValue& value) {
-    value.Serialize(out);
-    return out;
-}
-
-[[maybe_unused]] std::wistream& operator>>(std::wistream& in, JsonValue& value) {
-    value = JsonValue::Parse(in);
-    return in;
-}
-
-}  // namespace
-
-// --- Parsing from strings (the stream forms live with the parser) ----------------------
-
-#include "internal/ParseDocument.h"
-
-JsonValue JsonValue::Parse(const std::string& text) {
-    return _Private::JsonParseDocumentOrThrow<JsonStringParser<char>>(text);
-}
-
-JsonValue JsonValue::Parse(const std::string& text, std::error_code& ec) {
-    return _Private::JsonParseDocument<JsonStringParser<char>>(text, ec);
-}
-
-JsonValue JsonValue::Parse(const std::wstring& text) {
-    return _Private::JsonParseDocumentOrThrow<JsonStringParser<wchar_t>>(text);
-}
-
-JsonValue JsonValue::Parse(const std::wstring& text, std::error_code& ec) {
-    return _Private::JsonParseDocument<JsonStringParser<wchar_t>>(text, ec);
-}

@@ -1,5 +1,5 @@
-// Internal to the library: the one algorithm behind every JsonValue::Parse
-// overload, over the exact character source of the overload.
+// Internal to the library: the one algorithm behind every parse entry point,
+// over the exact character source of the entry point.
 #pragma once
 
 #include <kivJSON/JSONParser.h>
@@ -8,12 +8,12 @@
 
 namespace _Private {
 
-// One value, then nothing but whitespace and comments. On failure `ec` gets the
-// first error and a null value comes back, except that left-over text after a
-// complete value returns that value when keepValueOnLeftOver is set. On success
-// `ec` is cleared (value 0, system category).
-template <class Parser, class Input>
-JsonValue JsonParseDocument(Input& input, std::error_code& ec, bool keepValueOnLeftOver = false);
+// One value, then nothing but whitespace (and comments, unless strict). On
+// failure `ec` gets the first error and a null value comes back, except that
+// left-over text after a complete value returns that value when
+// keepValueOnLeftOver is set. On success `ec` is cleared (value 0, system category).
+template <class Parser>
+JsonValue JsonParseDocument(Parser& parser, std::error_code& ec, bool keepValueOnLeftOver = false);
 
 // The throwing surface: std::invalid_argument carrying the error's message.
 template <class Parser, class Input>

@@ -28,6 +28,14 @@ struct JsonTreeAccess {
         return (type == JsonType::Array || type == JsonType::Object) && value.Size() != 0;
     }
 
+    // A string value that takes `text` over instead of copying it.
+    static UniquePtr<JsonValueTypeImpl> StringTakingText(std::string&& text, bool escapes) {
+        UniquePtr<JsonValueTypeImpl> value =
+            JsonMakeUnique<JsonStringTypeImpl>(std::string(), escapes);
+        static_cast<JsonStringTypeImpl&>(*value).m_value = std::move(text);
+        return value;
+    }
+
     // A new empty array or object, of the type of `container`.
     static UniquePtr<JsonValueTypeImpl> EmptyLike(const JsonValueTypeImpl& container);
 

@@ -1,0 +1,135 @@
+// The exported parser classes: each member hands its work to the tokenizer or
+// the grammar, through the base class so that a caller's overrides are honoured.
+#include <kivJSON/JSONParser.h>
+
+// ===== JsonParser<C>: the public members run the engine through the base class ============
+
+template <class C>
+using JsonGrammarThroughBase = _Private::JsonGrammar<C, JsonParser<C>>;
+
+template <class C>
+using JsonTokenizerThroughBase = _Private::JsonTokenizer<C, JsonParser<C>>;
+
+template <class C>
+JsonParser<C>::JsonParser() : m_eof(std::char_traits<C>::eof()), m_depth(0) {}
+
+template <class C>
+void JsonParser<C>::CreateToken(Token& token, typename Token::Kind kind) {
+    token.kind = kind;
+    token.text.clear();
+}
+
+template <class C>
+void JsonParser<C>::EatWhitespace() {
+    JsonTokenizerThroughBase<C>::SkipWhitespace(*this);
+}
+
+template <class C>
+void JsonParser<C>::GetNextToken(Token& token) {
+    JsonTokenizerThroughBase<C>::Tokenize(*this, token);
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordTrue(Token& token) {
+    if (!JsonTokenizerThroughBase<C>::Keyword(*this, "rue")) {
+        return false;
+    }
+    token.kind = Token::Bool;
+    token.boolValue = true;
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordFalse(Token& token) {
+    if (!JsonTokenizerThroughBase<C>::Keyword(*this, "alse")) {
+        return false;
+    }
+    token.kind = Token::Bool;
+    token.boolValue = false;
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::CompleteKeywordNull(Token& token) {
+    if (!JsonTokenizerThroughBase<C>::Keyword(*this, "ull")) {
+        return false;
+    }
+    token.kind = Token::Null;
+    return true;
+}
+
+template <class C>
+bool JsonParser<C>::ParseInt64(CharValue c, unsigned long& value) {
+    return JsonTokenizerThroughBase<C>::ParseInt64(*this, c, value);
+}
+
+template <class C>
+bool JsonParser<C>::CompleteNumberLiteral(CharValue c, Token& token) {
+    return JsonTokenizerThroughBase<C>::NumberLiteral(*this, c, token);
+}
+
+template <class C>
+bool JsonParser<C>::HasUnescapedChars(Token& token) {
+    return JsonTokenizerThroughBase<C>::Escape(*this, token);
+}
+
+template <class C>
+bool JsonParser<C>::CompleteStringLiteral(Token& token) {
+    return JsonTokenizerThroughBase<C>::GeneralStringLiteral(*this, token);
+}
+
+template <class C>
+bool JsonParser<C>::CompleteComment(Token& token) {
+    return JsonTokenizerThroughBase<C>::GeneralComment(*this, token);
+}
+
+template <class C>
+JsonValue JsonParser<C>::ParseValue(Token& token) {
+    typename JsonGrammarThroughBase<C>::Pending pending;
+    return JsonGrammarThroughBase<C>::Value(*this, token, pending);
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
+    typename JsonGrammarThroughBase<C>::Pending pending;
+    return JsonGrammarThroughBase<C>::RawValue(*this, token, pending);
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
+    typename JsonGrammarThroughBase<C>::Pending pending;
+    return JsonGrammarThroughBase<C>::Array(*this, token, pending);
+}
+
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
+    typename JsonGrammarThroughBase<C>::Pending pending;
+    return JsonGrammarThroughBase<C>::Object(*this, token, pending);
+}
+
+// ===== JsonStringParser<C>: the scanners over text in memory ==================================
+
+template <class C>
+using JsonStringTokenizer = _Private::JsonTokenizer<C, JsonStringParser<C>>;
+
+template <class C>
+bool JsonStringParser<C>::CompleteComment(Token& token) {
+    return JsonStringTokenizer<C>::MemoryComment(*this, token);
+}
+
+template <class C>
+bool JsonStringParser<C>::CompleteStringLiteral(Token& token) {
+    return JsonStringTokenizer<C>::MemoryStringLiteral(*this, token);
+}
+
+template <class C>
+bool JsonStringParser<C>::FinishParseOfStrWithUnescapedChars(Token& token) {
+    return JsonStringTokenizer<C>::MemoryStringAfterBackslash(*this, token);
+}
+
+template class JsonParser<char>;
+template class JsonParser<wchar_t>;
+template class JsonStringParser<char>;
+template class JsonStringParser<wchar_t>;
+template class JsonStreamParser<char>;
+template class JsonStreamParser<wchar_t>;

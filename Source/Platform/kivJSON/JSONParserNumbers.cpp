@@ -1,0 +1,249 @@
+// The scanner of number literals: it validates a literal, gathers its
+// significant digits and decimal exponent on the way, and converts it exactly.
+#include <kivJSON/JSONParser.h>
+#include "internal/NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Only ASCII digits count, in either width.
+template <class V>
+bool IsParserDigit(V c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text of a floating-point literal, narrowed to ASCII for the conversion.
+// Stays on the stack unless a literal is unusually long.
+class ParserNumberText {
+public:
+    ParserNumberText() = default;
+    ParserNumberText(const ParserNumberText&) = delete;
+    ParserNumberText& operator=(const ParserNumberText&) = delete;
+
+    void Append(char c) {
+        if (m_size + 1 == m_capacity) {
+            Grow();
+        }
+        m_data[m_size++] = c;
+    }
+    char* Data() { return m_data; }
+    size_t Size() const { return m_size; }
+    void Resize(size_t size) { m_size = size; }
+    // Zero-terminates (for the strtod fallback) and returns the start.
+    const char* Terminated() {
+        m_data[m_size] = '\0';
+        return m_data;
+    }
+
+private:
+    void Grow() {
+        m_heap.resize(m_capacity * 2);
+        if (m_data == m_inline) {
+            std::copy(m_inline, m_inline + m_size, m_heap.begin());
+        }
+        m_data = &m_heap[0];
+        m_capacity = m_heap.size();
+    }
+
+    char m_inline[64];
+    std::string m_heap;
+    char* m_data = m_inline;
+    size_t m_size = 0;
+    size_t m_capacity = sizeof(m_inline);
+};
+
+// Writes `value` in decimal at the start of the buffer; returns the length.
+size_t print_llu(ParserNumberText& buffer, unsigned long value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof(digits), value);
+    const size_t length = static_cast<size_t>(result.ptr - digits);
+    for (size_t i = 0; i < length; ++i) {
+        buffer.Append(digits[i]);
+    }
+    return length;
+}
+
+// The "C" locale, for strtod: the decimal point must not follow the caller's locale.
+locale_t ParserCLocale() {
+    static const locale_t s_c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return s_c;
+}
+
+// Exact and locale-independent. Out of range, strtod gives what users expect
+// of an overflow (infinity) or underflow (zero or a subnormal).
+double anystod(const char* first, const char* last, ParserNumberText& scratch) {
+    double result = 0.0;
+    const auto converted = std::from_chars(first, last, result);
+    if (converted.ec == std::errc::result_out_of_range) {
+        if (first != scratch.Data()) {  // strtod wants the text zero-terminated
+            scratch.Resize(0);
+            std::for_each(first, last, [&scratch](char c) { scratch.Append(c); });
+        }
+        return strtod_l(scratch.Terminated(), nullptr, ParserCLocale());
+    }
+    return result;
+}
+
+}  // namespace
+
+namespace _Private {
+
+// Written once over the cursor it reads through: the tokenizer's source one
+// character at a time, or a pointer into text in memory (Cursor::kInMemory),
+// where the literal's text need not be copied for the general conversion.
+template <class C, class Cursor>
+struct JsonNumberScanner {
+    using Token = typename JsonParser<C>::Token;
+    using CharValue = typename JsonParser<C>::CharValue;
+    static constexpr bool kInMemory = Cursor::kInMemory;
+    static constexpr bool kNarrowInMemory = kInMemory && sizeof(C) == 1;
+
+    // Accumulates the digits from c on. False, with the next digit unconsumed,
+    // when that digit would carry value past 2^64 - 1.
+    static bool ParseInt64(Cursor& cursor, CharValue c, unsigned long& value) {
+        constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
+        value = static_cast<unsigned long>(c - '0');
+        for (CharValue p = cursor.Peek(); IsParserDigit(p); p = cursor.Peek()) {
+            const unsigned digit = static_cast<unsigned>(p - '0');
+            if (value > kLastSafe || (value == kLastSafe && digit > 5)) {
+                return false;
+            }
+            cursor.Next();
+            value = value * 10 + digit;
+        }
+        return true;
+    }
+
+    // Moves the looked-at character `p` into the number text (kept only where
+    // the text is not in memory) and looks at the next one.
+    static void Take(Cursor& cursor, ParserNumberText& text, CharValue& p) {
+        if constexpr (!kInMemory) {
+            text.Append(static_cast<char>(p));
+        }
+        cursor.Next();
+        p = cursor.Peek();
+    }
+
+    // After "-" or the first digit (c): an exact 64-bit integer or a double.
+    static bool Scan(Cursor& cursor, CharValue c, bool strict, Token& token) {
+        const bool negative = c == '-';
+        if (negative) {
+            c = cursor.Next();
+        }
+        if (!IsParserDigit(c)) {
+            return false;
+        }
+        [[maybe_unused]] const C* digits = nullptr;  // where the literal's digits start
+        if constexpr (kInMemory) {
+            digits = cursor.pos - 1;
+        }
+        // One leading zero is tolerated ("01" is 1); two are not, and strict JSON
+        // allows none.
+        if (c == '0' && IsParserDigit(cursor.Peek()) && (cursor.Peek() == '0' || strict)) {
+            return false;
+        }
+        unsigned long value = 0;
+        const bool fits = ParseInt64(cursor, c, value);
+        CharValue p = cursor.Peek();
+        if (fits && p != '.' && p != 'e' && p != 'E') {
+            constexpr unsigned long kMinInt64Magnitude = 9223372036854775808ul;
+            if (!negative) {
+                token.kind = Token::Integer;
+                token.uintValue = value;
+                token.isNegative = false;
+            } else if (value <= kMinInt64Magnitude) {
+                token.kind = Token::Integer;
+                token.intValue =
+                    value == kMinInt64Magnitude ? INT64_MIN : -static_cast<int64_t>(value);
+                token.isNegative = true;
+            } else {
+                token.kind = Token::Double;
+                token.doubleValue = -static_cast<double>(value);
+                token.isNegative = true;
+            }
+            return true;
+        }
+
+        // A fraction, an exponent or more than 64 bits of digits. While the literal
+        // is validated, its significant digits (at most 19) and its decimal
+        // exponent are gathered for the exact conversion; the text is the general
+        // one's. Leading zeros of a fraction keep the mantissa at zero and only
+        // move the exponent.
+        constexpr uint64_t kTenPow18 = 1000000000000000000ull;
+        ParserNumberText text;
+        if constexpr (!kInMemory) {
+            print_llu(text, value);
+        }
+        uint64_t mantissa = value;
+        bool gathered = fits && value < kTenPow18 * 10;
+        int64_t exponent = 0;
+        bool hasFraction = false;
+        for (;;) {
+            if (IsParserDigit(p)) {
+                if (hasFraction && mantissa < kTenPow18) {
+                    mantissa = mantissa * 10 + static_cast<unsigned>(p - '0');
+                    --exponent;
+                } else {
+                    gathered = false;  // integer digits past 64 bits, or a 20th digit
+                }
+                Take(cursor, text, p);
+            } else if (p == '.') {
+                if (hasFraction) {
+                    return false;
+                }
+                Take(cursor, text, p);
+                if (!IsParserDigit(p)) {
+                    return false;
+                }
+                hasFraction = true;
+            } else if (p == 'e' || p == 'E') {
+                Take(cursor, text, p);
+                const bool negativeExponent = p == '-';
+                if (p == '+' || p == '-') {
+                    Take(cursor, text, p);
+                }
+                if (!IsParserDigit(p)) {
+                    return false;
+                }
+                // Past a million the value is zero or infinite whatever the digits.
+                int64_t written = 0;
+                do {
+                    written = std::min<int64_t>(written * 10 + (p - '0'), 1000000);
+                    Take(cursor, text, p);
+                } while (IsParserDigit(p));
+                exponent += negativeExponent ? -written : written;
+                break;  // nothing belongs to a number after its exponent
+            } else {
+                break;  // the end of the input or the start of the next token
+            }
+        }
+        double result;
+        if (gathered && DecimalToDouble(mantissa, exponent, false, result)) {
+            // exact
+        } else if constexpr (kNarrowInMemory) {
+            result = anystod(digits, cursor.pos, text);
+        } else if constexpr (kInMemory) {
+            for (const C* d = digits; d != cursor.pos; ++d) {
+                text.Append(static_cast<char>(*d));
+            }
+            result = anystod(text.Data(), text.Data() + text.Size(), text);
+        } else {
+            result = anystod(text.Data(), text.Data() + text.Size(), text);
+        }
+        if (strict && std::isinf(result)) {
+            return false;  // beyond the range of a double
+        }
+        token.kind = Token::Double;
+        token.doubleValue = negative ? -result : result;
+        return true;
+    }
+};
+
+}  // namespace _Private

@@ -1,0 +1,73 @@
+// JsonParseText: the code and the place of a failure, the same from narrow and
+// wide text in memory and from streams that hand out one character at a time.
+#include "HostileSources.h"
+
+#include <kivCore/TextFunctions.h>
+#include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONParseOptions.h>
+
+#include <gtest/gtest.h>
+
+#include <istream>
+#include <string>
+
+namespace {
+
+struct PositionCase {
+    const char* text;
+    bool strict;
+    int code;  // 0: parses
+    size_t offset, wideOffset, line, column;
+};
+
+const PositionCase kPositionCases[] = {
+    {"{\"a\": [1.5, -2, \"x\\u00e9\"], \"b\": null} ", false, 0, 0, 0, 1, 1},
+    {"/* c */ [1, 2,]", false, MalformedToken, 14, 14, 1, 15},
+    {"{\n  \"a\": tru\n}", false, MalformedLiteral, 9, 9, 2, 8},
+    {"[\"\xC3\xA9\", x]", false, MalformedToken, 7, 6, 1, 7},
+    {"[1, 2", false, MalformedArray, 5, 5, 1, 6},
+    {"1\n\n  true", false, LeftOverCharacters, 5, 5, 3, 3},
+    {"[\n\"abc", false, MalformedString, 2, 2, 2, 1},
+    {"{\"a\" 1}", false, MalformedObject, 5, 5, 1, 6},
+    {"[01]", true, MalformedNumber, 1, 1, 1, 2},
+    {"[1e999]", true, MalformedNumber, 1, 1, 1, 2},
+    {"[1] // note", true, MalformedToken, 4, 4, 1, 5},
+    {"[1,\f2]", true, MalformedToken, 3, 3, 1, 4},
+};
+
+template <class Input>
+JsonValue ParseAt(Input&& input, const PositionCase& c, const char* source) {
+    std::error_code ec;
+    JsonParsePosition at{99, 99, 99};
+    JsonValue value = JsonParseText(input, {c.strict}, ec, at);
+    EXPECT_EQ(ec.value(), c.code) << c.text << " from " << source;
+    if (c.code != 0) {
+        const size_t offset = source[0] == 'w' ? c.wideOffset : c.offset;
+        EXPECT_TRUE(at.offset == offset && at.line == c.line && at.column == c.column)
+            << c.text << " from " << source << ": " << at.offset << " " << at.line << ":"
+            << at.column;
+    }
+    return value;
+}
+
+TEST(ParseOptions, CodeAndPositionFromEverySource) {
+    for (const PositionCase& c : kPositionCases) {
+        const std::string narrow = c.text;
+        const std::wstring wide = ConvertString_UTF8_to_WSTRING(narrow);
+        TrickleBuf<char> narrowBuf(narrow);
+        TrickleBuf<wchar_t> wideBuf(wide);
+        std::istream narrowIn(&narrowBuf);
+        std::wistream wideIn(&wideBuf);
+        const JsonValue expected = ParseAt(narrow, c, "narrow text");
+        EXPECT_EQ(ParseAt(narrowIn, c, "narrow stream"), expected) << c.text;
+        EXPECT_EQ(ParseAt(wide, c, "wide text"), expected) << c.text;
+        EXPECT_EQ(ParseAt(wideIn, c, "wide stream"), expected) << c.text;
+        if (!c.strict) {  // the lenient options are JsonValue::Parse's dialect
+            std::error_code ec;
+            EXPECT_EQ(JsonValue::Parse(narrow, ec), expected) << c.text;
+            EXPECT_EQ(ec.value(), c.code) << c.text;
+        }
+    }
+}
+
+}  // namespace
