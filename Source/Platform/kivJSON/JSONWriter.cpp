@@ -1,16 +1,21 @@
-// The compact writer: escaping, number text and the Format recursion of the
-// type implementations. Narrow and wide output share every template below.
+// The writer: escaping, number text, and the one walk over a tree that every
+// text output goes through (Serialize, Format and the write options). Narrow and
+// wide output share every template below.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/NumberText.h"
 #include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
+#include "internal/TreeWriter.h"
 
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <type_traits>
+#include <typeinfo>
 
 namespace _Private {
 namespace {
@@ -42,14 +47,22 @@ using Unsigned = std::make_unsigned_t<C>;
 template <class C>
 C ShortEscape(Unsigned<C> c) {
     switch (c) {
-        case 0x08: return C('b');
-        case 0x09: return C('t');
-        case 0x0A: return C('n');
-        case 0x0C: return C('f');
-        case 0x0D: return C('r');
-        case 0x22: return C('"');
-        case 0x5C: return C('\\');
-        default: return C(0);
+        case 0x08:
+            return C('b');
+        case 0x09:
+            return C('t');
+        case 0x0A:
+            return C('n');
+        case 0x0C:
+            return C('f');
+        case 0x0D:
+            return C('r');
+        case 0x22:
+            return C('"');
+        case 0x5C:
+            return C('\\');
+        default:
+            return C(0);
     }
 }
 
@@ -96,18 +109,6 @@ void FormatString(const std::string& source, std::string& target) {
     target.push_back('"');
 }
 
-[[maybe_unused]] void FormatString(const std::wstring& source, std::wstring& target) {
-    target.push_back(L'"');
-    AppendEscapedString<wchar_t>(target, source);
-    target.push_back(L'"');
-}
-
-[[maybe_unused]] void FormatString(const std::wstring& source, std::string& target) {
-    target.push_back('"');
-    AppendEscapedString<char>(target, ConvertTo<std::string, std::wstring>(source));
-    target.push_back('"');
-}
-
 void FormatString(const std::string& source, std::wstring& target) {
     target.push_back(L'"');
     if (KivIsAsciiText(source)) {
@@ -135,12 +136,15 @@ void AppendFormattedCount(std::basic_string<C>& target, const C* buffer, int cou
     target.append(buffer, static_cast<size_t>(static_cast<long>(count)));
 }
 
-void AppendDouble(std::string& target, double value) {
+// The core library's "%.*g" text with precision 17. The walk takes it for
+// NaN and the infinities only: every finite double goes through WriteDouble17,
+// which gives the same characters without the variadic call.
+void AppendFormattedDouble(std::string& target, double value) {
     char buffer[25];
     AppendFormattedCount(target, buffer, sprintf_s(buffer, 25, "%.*g", 17, value));
 }
 
-void AppendDouble(std::wstring& target, double value) {
+void AppendFormattedDouble(std::wstring& target, double value) {
     wchar_t buffer[25];
     AppendFormattedCount(target, buffer, swprintf_s(buffer, 25, L"%.*g", 17, value));
 }
@@ -153,12 +157,256 @@ void AppendInteger(std::basic_string<C>& target, Integer value) {
     AppendChars(target, digits, static_cast<size_t>(end - digits));
 }
 
+// --- The walk -----------------------------------------------------------------------
+
+// What the walk does with a value: the library's own classes are written here;
+// anything else (a caller's subclass, even of one of ours) is asked for its
+// text through its virtual Format.
+enum class WriteKind { Null, Bool, Number, String, Array, Object, Foreign };
+
+WriteKind KindOf(const JsonValueTypeImpl& value) {
+    const std::type_info& type = typeid(value);
+    switch (value.Type()) {
+        case JsonType::Number:
+            return type == typeid(JsonNumberTypeImpl) ? WriteKind::Number : WriteKind::Foreign;
+        case JsonType::Bool:
+            return type == typeid(JsonBoolTypeImpl) ? WriteKind::Bool : WriteKind::Foreign;
+        case JsonType::String:
+            return type == typeid(JsonStringTypeImpl) ? WriteKind::String : WriteKind::Foreign;
+        case JsonType::Object:
+            return type == typeid(JsonObjectTypeImpl) ? WriteKind::Object : WriteKind::Foreign;
+        case JsonType::Array:
+            return type == typeid(JsonArrayTypeImpl) ? WriteKind::Array : WriteKind::Foreign;
+        default:
+            return type == typeid(JsonNullTypeImpl) ? WriteKind::Null : WriteKind::Foreign;
+    }
+}
+
+// Writes one tree into `out`. Containers are opened on an explicit stack
+// instead of the call stack, so a tree built by hand may be nested as deeply as
+// memory allows.
+template <class C>
+class TreeWriter {
+public:
+    TreeWriter(std::basic_string<C>& out, const WriteSettings& settings)
+        : m_out(out), m_settings(settings) {}
+
+    // `value` as the library's class for `kind`, whatever its dynamic type:
+    // this is what the Format overrides of our classes write.
+    bool WriteAs(const JsonValueTypeImpl& value, WriteKind kind) {
+        switch (kind) {
+            case WriteKind::Null:
+                AppendLiteral(m_out, "null");
+                return true;
+            case WriteKind::Bool:
+                WriteBool(JsonTreeAccess::BoolOf(value));
+                return true;
+            case WriteKind::Number:
+                return WriteNumber(JsonTreeAccess::NumberOf(value));
+            case WriteKind::String:
+                WriteString(value);
+                return true;
+            case WriteKind::Array:
+            case WriteKind::Object:
+                return WriteContainers(value, kind == WriteKind::Array);
+            case WriteKind::Foreign:
+                value.Format(m_out);
+                return true;
+        }
+        return true;
+    }
+
+private:
+    struct OpenContainer {
+        const JsonValue* elements;          // of an array
+        const JsonObject::Member* members;  // of an object, null for an array
+        size_t count;
+        size_t next;
+    };
+
+    void WriteBool(bool value) {
+        value ? AppendLiteral(m_out, "true") : AppendLiteral(m_out, "false");
+    }
+
+    bool WriteNumber(const JsonNumber& number) {
+        switch (number.m_kind) {
+            case JsonNumber::Double:
+                return WriteDouble(number.AsDouble());
+            case JsonNumber::Int64:
+                AppendInteger(m_out, static_cast<long>(number.m_value));
+                break;
+            default:
+                AppendInteger(m_out, static_cast<unsigned long>(number.m_value));
+                break;
+        }
+        return true;
+    }
+
+    bool WriteDouble(double value) {
+        if (std::isfinite(value)) {
+            char text[32];
+            const char* const end =
+                m_settings.shortest ? WriteDoubleShortest(value, text) : WriteDouble17(value, text);
+            AppendChars(m_out, text, static_cast<size_t>(end - text));
+            return true;
+        }
+        switch (m_settings.nonFinite) {
+            case NonFiniteText::AsFormatted:
+                AppendFormattedDouble(m_out, value);
+                return true;
+            case NonFiniteText::Null:
+                AppendLiteral(m_out, "null");
+                return true;
+            case NonFiniteText::Fail:
+                return false;
+        }
+        return false;
+    }
+
+    void WriteString(const JsonValueTypeImpl& value) {
+        const std::string& text = JsonTreeAccess::TextOf(value);
+        const bool escape = JsonTreeAccess::EscapeFlagOf(value);
+        m_out.push_back(C('"'));
+        if constexpr (std::is_same_v<C, char>) {
+            AppendText(text, escape);
+        } else {
+            AppendText(ConvertString_UTF8_to_WSTRING(text), escape);
+        }
+        m_out.push_back(C('"'));
+    }
+
+    void AppendText(const std::basic_string<C>& text, bool escape) {
+        if (escape) {
+            AppendEscapedString<C>(m_out, text);
+        } else {
+            m_out.append(text);
+        }
+    }
+
+    // A line break and the indentation of `depth` levels (indented text only).
+    void NewLine(size_t depth) {
+        m_out.push_back(C('\n'));
+        m_out.append(depth * m_settings.indent, C(' '));
+    }
+
+    // Writes an empty container whole; opens any other on the stack.
+    void Open(const JsonValueTypeImpl& container, bool isArray) {
+        size_t count;
+        if (isArray) {
+            const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
+            count = elements.size();
+            m_out.push_back(C('['));
+            if (count != 0) {
+                m_open.push_back({elements.data(), nullptr, count, 0});
+                return;
+            }
+        } else {
+            const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
+            count = members.size();
+            m_out.push_back(C('{'));
+            if (count != 0) {
+                m_open.push_back({nullptr, members.data(), count, 0});
+                return;
+            }
+        }
+        m_out.push_back(isArray ? C(']') : C('}'));
+    }
+
+    bool WriteContainers(const JsonValueTypeImpl& root, bool isArray) {
+        const bool indented = m_settings.indent != 0;
+        Open(root, isArray);
+        while (!m_open.empty()) {
+            OpenContainer& top = m_open.back();
+            if (top.next == top.count) {
+                const bool closesArray = top.members == nullptr;
+                m_open.pop_back();
+                if (indented) {
+                    NewLine(m_open.size());
+                }
+                m_out.push_back(closesArray ? C(']') : C('}'));
+                continue;
+            }
+            if (top.next != 0) {
+                m_out.push_back(C(','));
+            }
+            if (indented) {
+                NewLine(m_open.size());
+            }
+            const JsonValue* child;
+            if (top.members == nullptr) {
+                child = &top.elements[top.next];
+            } else {
+                const JsonObject::Member& member = top.members[top.next];
+                FormatString(member.first, m_out);
+                m_out.push_back(C(':'));
+                if (indented) {
+                    m_out.push_back(C(' '));
+                }
+                child = &member.second;
+            }
+            ++top.next;  // `top` is not used after this: Open may move the stack
+            const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(*child);
+            const WriteKind kind = KindOf(impl);
+            if (kind == WriteKind::Array || kind == WriteKind::Object) {
+                Open(impl, kind == WriteKind::Array);
+            } else if (!WriteAs(impl, kind)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::basic_string<C>& m_out;
+    const WriteSettings& m_settings;
+    std::vector<OpenContainer> m_open;
+};
+
+// The text of our own classes' Format overrides: compact, 17-digit doubles.
+constexpr WriteSettings kCompactText{};
+
+template <class C>
+void WriteOwnText(const JsonValueTypeImpl& self, WriteKind kind, std::basic_string<C>& out) {
+    TreeWriter<C>(out, kCompactText).WriteAs(self, kind);
+}
+
+// SerializeImpl of the types with a size estimate: reserve, then the virtual Format.
+template <class T, class C>
+void ReserveAndFormat(const T& self, std::basic_string<C>& out) {
+    out.reserve(self.GetReservedSize());
+    self.Format(out);
+}
+
 }  // namespace
 
-// --- Scalars ----------------------------------------------------------------------
+template <class C>
+bool WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
+               const WriteSettings& settings) {
+    return TreeWriter<C>(out, settings).WriteAs(root, KindOf(root));
+}
 
-void JsonValueTypeImpl::SerializeImpl(std::string& out) const { Format(out); }
-void JsonValueTypeImpl::SerializeImpl(std::wstring& out) const { Format(out); }
+// --- The exported slots -------------------------------------------------------------
+
+template <class C>
+void JsonStringTypeImpl::SerializeImplForCharType(std::basic_string<C>& out) const {
+    ReserveAndFormat(*this, out);
+}
+
+template <class C>
+void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    WriteOwnText(*this, WriteKind::Array, out);
+}
+
+template <class C>
+void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    WriteOwnText(*this, WriteKind::Object, out);
+}
+
+void JsonValueTypeImpl::SerializeImpl(std::string& out) const {
+    Format(out);
+}
+void JsonValueTypeImpl::SerializeImpl(std::wstring& out) const {
+    Format(out);
+}
 
 std::string JsonValueTypeImpl::ToString() const {
     std::string text;
@@ -166,71 +414,67 @@ std::string JsonValueTypeImpl::ToString() const {
     return text;
 }
 
-void JsonValueTypeImpl::Format(std::string& out) const { AppendLiteral(out, "null"); }
-void JsonValueTypeImpl::Format(std::wstring& out) const { AppendLiteral(out, "null"); }
-
+void JsonValueTypeImpl::Format(std::string& out) const {
+    WriteOwnText(*this, WriteKind::Null, out);
+}
+void JsonValueTypeImpl::Format(std::wstring& out) const {
+    WriteOwnText(*this, WriteKind::Null, out);
+}
 void JsonBoolTypeImpl::Format(std::string& out) const {
-    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+    WriteOwnText(*this, WriteKind::Bool, out);
 }
 void JsonBoolTypeImpl::Format(std::wstring& out) const {
-    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+    WriteOwnText(*this, WriteKind::Bool, out);
 }
-
-namespace {
-template <class C>
-void FormatNumber(const JsonNumber& number, std::basic_string<C>& out) {
-    switch (number.m_kind) {
-        case JsonNumber::Double:
-            AppendDouble(out, number.AsDouble());
-            break;
-        case JsonNumber::Int64:
-            AppendInteger(out, static_cast<long>(number.m_value));
-            break;
-        default:
-            AppendInteger(out, static_cast<unsigned long>(number.m_value));
-            break;
-    }
+void JsonNumberTypeImpl::Format(std::string& out) const {
+    WriteOwnText(*this, WriteKind::Number, out);
 }
-}  // namespace
-
-void JsonNumberTypeImpl::Format(std::string& out) const { FormatNumber(m_number, out); }
-void JsonNumberTypeImpl::Format(std::wstring& out) const { FormatNumber(m_number, out); }
-
-// --- Strings ------------------------------------------------------------------------
-
-size_t JsonStringTypeImpl::GetReservedSize() const { return m_value.size() + 2; }
-
-template <class C>
-void JsonStringTypeImpl::SerializeImplForCharType(std::basic_string<C>& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
+void JsonNumberTypeImpl::Format(std::wstring& out) const {
+    WriteOwnText(*this, WriteKind::Number, out);
 }
-
-void JsonStringTypeImpl::SerializeImpl(std::string& out) const { SerializeImplForCharType(out); }
-void JsonStringTypeImpl::SerializeImpl(std::wstring& out) const { SerializeImplForCharType(out); }
-
 void JsonStringTypeImpl::Format(std::string& out) const {
-    out.push_back('"');
-    if (m_escapeCharsPresent) {
-        AppendEscapedString<char>(out, m_value);
-    } else {
-        out.append(m_value);
-    }
-    out.push_back('"');
+    WriteOwnText(*this, WriteKind::String, out);
 }
-
 void JsonStringTypeImpl::Format(std::wstring& out) const {
-    out.push_back(L'"');
-    const std::wstring wide = ConvertString_UTF8_to_WSTRING(m_value);
-    if (m_escapeCharsPresent) {
-        AppendEscapedString<wchar_t>(out, wide);
-    } else {
-        out.append(wide);
-    }
-    out.push_back(L'"');
+    WriteOwnText(*this, WriteKind::String, out);
+}
+void JsonArrayTypeImpl::Format(std::string& out) const {
+    FormatImpl(out);
+}
+void JsonArrayTypeImpl::Format(std::wstring& out) const {
+    FormatImpl(out);
+}
+void JsonObjectTypeImpl::Format(std::string& out) const {
+    FormatImpl(out);
+}
+void JsonObjectTypeImpl::Format(std::wstring& out) const {
+    FormatImpl(out);
 }
 
-// --- Containers -----------------------------------------------------------------------
+void JsonStringTypeImpl::SerializeImpl(std::string& out) const {
+    SerializeImplForCharType(out);
+}
+void JsonStringTypeImpl::SerializeImpl(std::wstring& out) const {
+    SerializeImplForCharType(out);
+}
+void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonArrayTypeImpl::SerializeImpl(std::wstring& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonObjectTypeImpl::SerializeImpl(std::string& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonObjectTypeImpl::SerializeImpl(std::wstring& out) const {
+    ReserveAndFormat(*this, out);
+}
+
+// --- Size estimates -----------------------------------------------------------------
+
+size_t JsonStringTypeImpl::GetReservedSize() const {
+    return m_value.size() + 2;
+}
 
 namespace {
 // 20 characters per element of a container child, 5 for anything else.
@@ -254,8 +498,8 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
         estimate += member.first.size() + 2;
         const JsonValue& value = member.second;
         if (value.Size() == 0 && value.IsString()) {
-            estimate +=
-                static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value)).GetReservedSize();
+            estimate += static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value))
+                            .GetReservedSize();
         } else {
             estimate += ChildEstimate(value);
         }
@@ -263,94 +507,7 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     return estimate;
 }
 
-namespace {
-
-// The writer's recursion, as a loop: containers nested inside the one being
-// written are opened on an explicit stack instead of the call stack, so a tree
-// built by hand may be nested as deeply as memory allows.
-template <class C>
-void WriteContainer(const JsonValueTypeImpl& root, std::basic_string<C>& out) {
-    struct OpenContainer {
-        bool isArray;
-        const JsonValue* elements;          // of an array
-        const JsonObject::Member* members;  // of an object
-        size_t count;
-        size_t next;
-    };
-    std::vector<OpenContainer> open;
-    auto enter = [&open, &out](const JsonValueTypeImpl& container) {
-        if (container.Type() == JsonType::Array) {
-            const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
-            out.push_back(C('['));
-            open.push_back({true, elements.data(), nullptr, elements.size(), 0});
-        } else {
-            const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
-            out.push_back(C('{'));
-            open.push_back({false, nullptr, members.data(), members.size(), 0});
-        }
-    };
-
-    enter(root);
-    while (!open.empty()) {
-        OpenContainer& top = open.back();
-        if (top.next == top.count) {
-            out.push_back(top.isArray ? C(']') : C('}'));
-            open.pop_back();
-            continue;
-        }
-        if (top.next != 0) {
-            out.push_back(C(','));
-        }
-        const JsonValue* child;
-        if (top.isArray) {
-            child = &top.elements[top.next];
-        } else {
-            const JsonObject::Member& member = top.members[top.next];
-            FormatString(member.first, out);
-            out.push_back(C(':'));
-            child = &member.second;
-        }
-        ++top.next;
-        if (JsonTreeAccess::IsNestedContainer(*child)) {
-            enter(*JsonTreeAccess::Impl(*child));  // `top` is not used after this
-        } else {
-            child->Format(out);
-        }
-    }
-}
-
-}  // namespace
-
-template <class C>
-void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    WriteContainer(*this, out);
-}
-
-template <class C>
-void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    WriteContainer(*this, out);
-}
-
-void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonArrayTypeImpl::SerializeImpl(std::wstring& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonArrayTypeImpl::Format(std::string& out) const { FormatImpl(out); }
-void JsonArrayTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
-
-void JsonObjectTypeImpl::SerializeImpl(std::string& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonObjectTypeImpl::SerializeImpl(std::wstring& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonObjectTypeImpl::Format(std::string& out) const { FormatImpl(out); }
-void JsonObjectTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
+template bool WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&);
+template bool WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&);
 
 }  // namespace _Private
