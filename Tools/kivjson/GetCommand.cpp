@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "JsonPointer.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -14,13 +15,15 @@ const char kGetUsage[] =
     "nothing when there is no such value. With duplicate keys the first member\n"
     "counts. FILE may be '-' for standard input.\n"
     "\n"
-    "  --raw       print a string's text without quotes or escapes\n";
+    "  --raw              print a string's text without quotes or escapes\n"
+    "  --allow-nonfinite  print infinite and NaN numbers as null (otherwise exit 1)\n";
 
 }  // namespace
 
 int RunGet(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop = ParseCommandLine("get", kGetUsage, args, {{"--raw", false}}, line)) {
+    if (auto stop = ParseCommandLine("get", kGetUsage, args,
+                                     {{"--raw", false}, {"--allow-nonfinite", false}}, line)) {
         return *stop;
     }
     if (line.operands.size() != 2) {
@@ -45,7 +48,11 @@ int RunGet(const std::vector<std::string>& args) {
     if (line.Has("--raw") && found->IsString()) {
         out = found->AsString();
     } else {
-        found->Format(out);
+        TextStyle style = TextStyleOf(line);
+        style.exact = true;
+        if (!AppendValueText("get", *found, style, out)) {
+            return kExitInvalid;
+        }
     }
     out += '\n';
     return WriteOutput(out) ? kExitOk : kExitUsage;
