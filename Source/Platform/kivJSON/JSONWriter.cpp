@@ -20,25 +20,82 @@
 namespace _Private {
 namespace {
 
+// --- The output sink ---------------------------------------------------------------
+
+// The walk writes through a raw pointer into room made ahead in the target
+// string instead of one checked append per character. The string gets its
+// true length back whenever other code appends to it, and when the sink goes,
+// also through an exception: the target then holds exactly the text written
+// up to the failure, as appends would have left it.
 template <class C>
-constexpr C kHexDigits[] = {'0', '1', '2', '3', '4', '5', '6', '7',
-                            '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+class Sink {
+public:
+    explicit Sink(std::basic_string<C>& out) : m_out(out) { Resume(); }
+    ~Sink() { Flush(); }
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
 
-// The four lowercase hex digits of a "\u" escape (the escaper passes 0x00 to 0x1F).
-template <class C>
-void AppendControlCharDigits(std::basic_string<C>& target, unsigned value) {
-    const C digits[4] = {kHexDigits<C>[(value >> 12) & 0xF], kHexDigits<C>[(value >> 8) & 0xF],
-                         kHexDigits<C>[(value >> 4) & 0xF], kHexDigits<C>[value & 0xF]};
-    target.append(digits, 4);
-}
+    // Makes room for `count` more characters; Put writes into it.
+    void Room(size_t count) {
+        if (static_cast<size_t>(m_end - m_pos) < count) {
+            Grow(count);
+        }
+    }
+    bool HasRoom(size_t count) const { return static_cast<size_t>(m_end - m_pos) >= count; }
+    void Put(C c) { *m_pos++ = c; }
+    void Push(C c) {
+        Room(1);
+        Put(c);
+    }
+    // `count` characters of same-width or ASCII text.
+    template <class S>
+    void Copy(const S* text, size_t count) {
+        Room(count);
+        std::copy(text, text + count, m_pos);
+        m_pos += count;
+    }
+    template <size_t N>
+    void Literal(const char (&text)[N]) {
+        Copy(text, N - 1);
+    }
+    // Narrow text may be written in place: the room is ahead of `Position()`.
+    C* Position() { return m_pos; }
+    void Advance(C* end) { m_pos = end; }
 
-void AppendControlChar(std::string& target, char c) {
-    AppendControlCharDigits(target, static_cast<unsigned char>(c));
-}
+    // Gives the string its true length, for code that appends to it directly;
+    // Resume takes it back.
+    std::basic_string<C>& Flush() {
+        if (m_pos != nullptr) {
+            m_out.resize(static_cast<size_t>(m_pos - m_out.data()));
+            m_pos = m_end = nullptr;
+        }
+        return m_out;
+    }
+    void Resume() {
+        const size_t used = m_out.size();
+        // All the room the string already has, so that text that fits what
+        // Serialize reserved never makes it grow.
+        m_out.resize(m_out.capacity() > used ? m_out.capacity() : used + 64);
+        m_pos = m_out.data() + used;
+        m_end = m_out.data() + m_out.size();
+    }
 
-void AppendControlChar(std::wstring& target, wchar_t c) {
-    AppendControlCharDigits(target, static_cast<unsigned>(c));
-}
+private:
+    void Grow(size_t count) {
+        const size_t used = static_cast<size_t>(m_pos - m_out.data());
+        m_out.resize(std::max(2 * m_out.size(), used + count));
+        m_pos = m_out.data() + used;
+        m_end = m_out.data() + m_out.size();
+    }
+
+    std::basic_string<C>& m_out;
+    C* m_pos = nullptr;
+    C* m_end = nullptr;
+};
+
+// --- Escaping -----------------------------------------------------------------------
+
+constexpr char kHexDigits[] = "0123456789abcdef";
 
 template <class C>
 using Unsigned = std::make_unsigned_t<C>;
@@ -66,65 +123,53 @@ C ShortEscape(Unsigned<C> c) {
     }
 }
 
-// Appends `count` characters of same-width or ASCII text. Widening is done in
-// place: the iterator form of append would build a temporary string.
+// Only '"', '\\' and the characters below 0x20 are escaped, control characters
+// without a short escape as "\u" and four lowercase hex digits. Runs of other
+// characters are copied in one block. The source may be narrower than the
+// target only when it is ASCII.
 template <class C, class S>
-void AppendChars(std::basic_string<C>& target, const S* text, size_t count) {
-    if constexpr (std::is_same_v<C, S>) {
-        target.append(text, count);
-    } else {
-        const size_t size = target.size();
-        target.resize(size + count);
-        std::copy(text, text + count, target.begin() + static_cast<std::ptrdiff_t>(size));
-    }
-}
-
-// Runs of characters that need no escape are appended in one block. The source
-// may be narrower than the target only when it is ASCII.
-template <class C, class S>
-void AppendEscapedChars(std::basic_string<C>& target, const S* run, const S* const end) {
+void AppendEscapedChars(Sink<C>& sink, const S* run, const S* const end) {
     for (const S* p = FindStringSpecial(run, end); p != end; p = FindStringSpecial(p + 1, end)) {
         const Unsigned<S> c = static_cast<Unsigned<S>>(*p);
-        AppendChars(target, run, static_cast<size_t>(p - run));
+        sink.Copy(run, static_cast<size_t>(p - run));
         run = p + 1;
-        target.push_back(C('\\'));
+        sink.Room(6);
+        sink.Put(C('\\'));
         if (const S letter = ShortEscape<S>(c)) {
-            target.push_back(C(letter));
+            sink.Put(C(letter));
         } else {
-            target.push_back(C('u'));
-            AppendControlChar(target, C(*p));
+            sink.Put(C('u'));
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                sink.Put(C(kHexDigits[(c >> shift) & 0xF]));
+            }
         }
     }
-    AppendChars(target, run, static_cast<size_t>(end - run));
+    sink.Copy(run, static_cast<size_t>(end - run));
 }
 
 template <class C>
-void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C>& source) {
-    AppendEscapedChars(target, source.data(), source.data() + source.size());
+void AppendEscapedString(Sink<C>& sink, const std::basic_string<C>& source) {
+    AppendEscapedChars(sink, source.data(), source.data() + source.size());
 }
 
-void FormatString(const std::string& source, std::string& target) {
-    target.push_back('"');
-    AppendEscapedString<char>(target, source);
-    target.push_back('"');
+// A key, quoted and always escaped; in wide text converted from UTF-8 first.
+// A failed conversion leaves the opening quote written.
+void FormatString(const std::string& source, Sink<char>& sink) {
+    sink.Push('"');
+    AppendEscapedString(sink, source);
+    sink.Push('"');
 }
 
-void FormatString(const std::string& source, std::wstring& target) {
-    target.push_back(L'"');
+void FormatString(const std::string& source, Sink<wchar_t>& sink) {
+    sink.Push(L'"');
     if (KivIsAsciiText(source)) {
         // ASCII converts one to one; this skips building a converter and its
         // locale facet for every key.
-        AppendEscapedChars(target, source.data(), source.data() + source.size());
+        AppendEscapedChars(sink, source.data(), source.data() + source.size());
     } else {
-        AppendEscapedString<wchar_t>(target, ConvertTo<std::wstring, std::string>(source));
+        AppendEscapedString(sink, ConvertTo<std::wstring, std::string>(source));
     }
-    target.push_back(L'"');
-}
-
-// A literal of ASCII characters appended in the target's width.
-template <class C, size_t N>
-void AppendLiteral(std::basic_string<C>& target, const char (&text)[N]) {
-    AppendChars(target, text, N - 1);
+    sink.Push(L'"');
 }
 
 // --- Number text ---------------------------------------------------------------
@@ -149,12 +194,19 @@ void AppendFormattedDouble(std::wstring& target, double value) {
     AppendFormattedCount(target, buffer, swprintf_s(buffer, 25, L"%.*g", 17, value));
 }
 
-// Plain decimal, the text "%ld" / "%lu" give, without a temporary string.
-template <class C, class Integer>
-void AppendInteger(std::basic_string<C>& target, Integer value) {
-    char digits[24];
-    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    AppendChars(target, digits, static_cast<size_t>(end - digits));
+// Writes narrow number text made by `write(char* buffer) -> end` (at most 32
+// characters), in place when the target is narrow and has the room.
+template <class C, class Write>
+void PutNumberText(Sink<C>& sink, Write write) {
+    if constexpr (std::is_same_v<C, char>) {
+        if (sink.HasRoom(32)) {
+            sink.Advance(write(sink.Position()));
+            return;
+        }
+    }
+    char text[32];
+    const char* const end = write(text);
+    sink.Copy(text, static_cast<size_t>(end - text));
 }
 
 // --- The walk -----------------------------------------------------------------------
@@ -164,22 +216,27 @@ void AppendInteger(std::basic_string<C>& target, Integer value) {
 // text through its virtual Format.
 enum class WriteKind { Null, Bool, Number, String, Array, Object, Foreign };
 
+// Our classes have their vtables, and so their type_info objects, only in this
+// library, so one address comparison recognises them. Should a type_info of ours
+// ever be duplicated, its values would only take the slower virtual Format.
 WriteKind KindOf(const JsonValueTypeImpl& value) {
-    const std::type_info& type = typeid(value);
-    switch (value.Type()) {
-        case JsonType::Number:
-            return type == typeid(JsonNumberTypeImpl) ? WriteKind::Number : WriteKind::Foreign;
-        case JsonType::Bool:
-            return type == typeid(JsonBoolTypeImpl) ? WriteKind::Bool : WriteKind::Foreign;
-        case JsonType::String:
-            return type == typeid(JsonStringTypeImpl) ? WriteKind::String : WriteKind::Foreign;
-        case JsonType::Object:
-            return type == typeid(JsonObjectTypeImpl) ? WriteKind::Object : WriteKind::Foreign;
-        case JsonType::Array:
-            return type == typeid(JsonArrayTypeImpl) ? WriteKind::Array : WriteKind::Foreign;
-        default:
-            return type == typeid(JsonNullTypeImpl) ? WriteKind::Null : WriteKind::Foreign;
+    const std::type_info* const type = &typeid(value);
+    if (type == &typeid(JsonStringTypeImpl)) {
+        return WriteKind::String;
     }
+    if (type == &typeid(JsonNumberTypeImpl)) {
+        return WriteKind::Number;
+    }
+    if (type == &typeid(JsonObjectTypeImpl)) {
+        return WriteKind::Object;
+    }
+    if (type == &typeid(JsonArrayTypeImpl)) {
+        return WriteKind::Array;
+    }
+    if (type == &typeid(JsonBoolTypeImpl)) {
+        return WriteKind::Bool;
+    }
+    return type == &typeid(JsonNullTypeImpl) ? WriteKind::Null : WriteKind::Foreign;
 }
 
 // Writes one tree into `out`. Containers are opened on an explicit stack
@@ -189,14 +246,14 @@ template <class C>
 class TreeWriter {
 public:
     TreeWriter(std::basic_string<C>& out, const WriteSettings& settings)
-        : m_out(out), m_settings(settings) {}
+        : m_sink(out), m_settings(settings) {}
 
     // `value` as the library's class for `kind`, whatever its dynamic type:
     // this is what the Format overrides of our classes write.
     bool WriteAs(const JsonValueTypeImpl& value, WriteKind kind) {
         switch (kind) {
             case WriteKind::Null:
-                AppendLiteral(m_out, "null");
+                m_sink.Literal("null");
                 return true;
             case WriteKind::Bool:
                 WriteBool(JsonTreeAccess::BoolOf(value));
@@ -210,7 +267,8 @@ public:
             case WriteKind::Object:
                 return WriteContainers(value, kind == WriteKind::Array);
             case WriteKind::Foreign:
-                value.Format(m_out);
+                value.Format(m_sink.Flush());
+                m_sink.Resume();
                 return true;
         }
         return true;
@@ -224,38 +282,46 @@ private:
         size_t next;
     };
 
-    void WriteBool(bool value) {
-        value ? AppendLiteral(m_out, "true") : AppendLiteral(m_out, "false");
-    }
+    void WriteBool(bool value) { value ? m_sink.Literal("true") : m_sink.Literal("false"); }
 
     bool WriteNumber(const JsonNumber& number) {
         switch (number.m_kind) {
             case JsonNumber::Double:
                 return WriteDouble(number.AsDouble());
             case JsonNumber::Int64:
-                AppendInteger(m_out, static_cast<long>(number.m_value));
+                WriteInteger(static_cast<long>(number.m_value));
                 break;
             default:
-                AppendInteger(m_out, static_cast<unsigned long>(number.m_value));
+                WriteInteger(static_cast<unsigned long>(number.m_value));
                 break;
         }
         return true;
     }
 
+    // Plain decimal, the text "%ld" / "%lu" give.
+    template <class Integer>
+    void WriteInteger(Integer value) {
+        PutNumberText(m_sink,
+                      [value](char* text) { return std::to_chars(text, text + 24, value).ptr; });
+    }
+
     bool WriteDouble(double value) {
         if (std::isfinite(value)) {
-            char text[32];
-            const char* const end =
-                m_settings.shortest ? WriteDoubleShortest(value, text) : WriteDouble17(value, text);
-            AppendChars(m_out, text, static_cast<size_t>(end - text));
+            if (m_settings.shortest) {
+                PutNumberText(m_sink,
+                              [value](char* text) { return WriteDoubleShortest(value, text); });
+            } else {
+                PutNumberText(m_sink, [value](char* text) { return WriteDouble17(value, text); });
+            }
             return true;
         }
         switch (m_settings.nonFinite) {
             case NonFiniteText::AsFormatted:
-                AppendFormattedDouble(m_out, value);
+                AppendFormattedDouble(m_sink.Flush(), value);
+                m_sink.Resume();
                 return true;
             case NonFiniteText::Null:
-                AppendLiteral(m_out, "null");
+                m_sink.Literal("null");
                 return true;
             case NonFiniteText::Fail:
                 return false;
@@ -263,84 +329,90 @@ private:
         return false;
     }
 
+    // Narrow: the UTF-8 text; wide: converted by the core library. Escaped only
+    // when the value's flag says so.
     void WriteString(const JsonValueTypeImpl& value) {
         const std::string& text = JsonTreeAccess::TextOf(value);
         const bool escape = JsonTreeAccess::EscapeFlagOf(value);
-        m_out.push_back(C('"'));
+        m_sink.Push(C('"'));
         if constexpr (std::is_same_v<C, char>) {
-            AppendText(text, escape);
+            WriteText(text, escape);
         } else {
-            AppendText(ConvertString_UTF8_to_WSTRING(text), escape);
+            WriteText(ConvertString_UTF8_to_WSTRING(text), escape);
         }
-        m_out.push_back(C('"'));
+        m_sink.Push(C('"'));
     }
 
-    void AppendText(const std::basic_string<C>& text, bool escape) {
+    void WriteText(const std::basic_string<C>& text, bool escape) {
         if (escape) {
-            AppendEscapedString<C>(m_out, text);
+            AppendEscapedString(m_sink, text);
         } else {
-            m_out.append(text);
+            m_sink.Copy(text.data(), text.size());
         }
     }
 
     // A line break and the indentation of `depth` levels (indented text only).
     void NewLine(size_t depth) {
-        m_out.push_back(C('\n'));
-        m_out.append(depth * m_settings.indent, C(' '));
+        const size_t spaces = depth * m_settings.indent;
+        m_sink.Room(spaces + 1);
+        m_sink.Put(C('\n'));
+        for (size_t i = 0; i < spaces; ++i) {
+            m_sink.Put(C(' '));
+        }
     }
 
     // Writes an empty container whole; opens any other on the stack.
     void Open(const JsonValueTypeImpl& container, bool isArray) {
-        size_t count;
+        OpenContainer frame{nullptr, nullptr, 0, 0};
         if (isArray) {
             const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
-            count = elements.size();
-            m_out.push_back(C('['));
-            if (count != 0) {
-                m_open.push_back({elements.data(), nullptr, count, 0});
-                return;
-            }
+            frame.elements = elements.data();
+            frame.count = elements.size();
         } else {
             const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
-            count = members.size();
-            m_out.push_back(C('{'));
-            if (count != 0) {
-                m_open.push_back({nullptr, members.data(), count, 0});
-                return;
-            }
+            frame.members = members.data();
+            frame.count = members.size();
         }
-        m_out.push_back(isArray ? C(']') : C('}'));
+        m_sink.Push(isArray ? C('[') : C('{'));
+        if (frame.count == 0) {
+            m_sink.Push(isArray ? C(']') : C('}'));
+            return;
+        }
+        if (m_depth == m_open.size()) {
+            m_open.resize(m_open.empty() ? 32 : 2 * m_open.size());
+        }
+        m_open[m_depth++] = frame;
     }
 
     bool WriteContainers(const JsonValueTypeImpl& root, bool isArray) {
         const bool indented = m_settings.indent != 0;
         Open(root, isArray);
-        while (!m_open.empty()) {
-            OpenContainer& top = m_open.back();
+        while (m_depth != 0) {
+            OpenContainer& top = m_open[m_depth - 1];
             if (top.next == top.count) {
                 const bool closesArray = top.members == nullptr;
-                m_open.pop_back();
+                --m_depth;
                 if (indented) {
-                    NewLine(m_open.size());
+                    NewLine(m_depth);
                 }
-                m_out.push_back(closesArray ? C(']') : C('}'));
+                m_sink.Push(closesArray ? C(']') : C('}'));
                 continue;
             }
             if (top.next != 0) {
-                m_out.push_back(C(','));
+                m_sink.Push(C(','));
             }
             if (indented) {
-                NewLine(m_open.size());
+                NewLine(m_depth);
             }
             const JsonValue* child;
             if (top.members == nullptr) {
                 child = &top.elements[top.next];
             } else {
                 const JsonObject::Member& member = top.members[top.next];
-                FormatString(member.first, m_out);
-                m_out.push_back(C(':'));
+                FormatString(member.first, m_sink);
+                m_sink.Push(C(':'));
                 if (indented) {
-                    m_out.push_back(C(' '));
+                    m_sink.Push(C(' '));
                 }
                 child = &member.second;
             }
@@ -356,9 +428,10 @@ private:
         return true;
     }
 
-    std::basic_string<C>& m_out;
+    Sink<C> m_sink;
     const WriteSettings& m_settings;
-    std::vector<OpenContainer> m_open;
+    std::vector<OpenContainer> m_open;  // [0, m_depth) are open
+    size_t m_depth = 0;
 };
 
 // The text of our own classes' Format overrides: compact, 17-digit doubles.
