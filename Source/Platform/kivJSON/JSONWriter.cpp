@@ -14,6 +14,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <typeinfo>
 
@@ -51,8 +53,45 @@ public:
     template <class S>
     void Copy(const S* text, size_t count) {
         Room(count);
+        if constexpr (sizeof(C) == 1 && sizeof(S) == 1) {
+            if (count <= 16) {  // keys and short strings: no library call
+                CopyShort(text, count);
+                return;
+            }
+        }
         std::copy(text, text + count, m_pos);
         m_pos += count;
+    }
+    // A key of narrow text without any character to escape, quoted and
+    // followed by ':' (the common case, in one pass). Returns false, having
+    // written nothing, when the key needs the escaper.
+    bool PlainKey(const std::string& key) {
+        constexpr uint64_t kHighBits = 0x8080808080808080ull;
+        const size_t count = key.size();
+        Room(count + 3);
+        C* out = m_pos + 1;
+        const char* in = key.data();
+        const char* const end = in + count;
+        for (; end - in >= 8; in += 8, out += 8) {
+            uint64_t word;
+            std::memcpy(&word, in, sizeof word);
+            // Wide text takes ASCII keys only: other UTF-8 must be converted.
+            if (HasStringSpecialByte(word) || (sizeof(C) != 1 && (word & kHighBits) != 0)) {
+                return false;
+            }
+            std::copy(in, in + 8, out);
+        }
+        for (; in != end; ++in, ++out) {
+            if (IsStringSpecial(*in) || (sizeof(C) != 1 && (*in & 0x80) != 0)) {
+                return false;
+            }
+            *out = C(static_cast<unsigned char>(*in));
+        }
+        *m_pos = C('"');
+        out[0] = C('"');
+        out[1] = C(':');
+        m_pos = out + 2;
+        return true;
     }
     template <size_t N>
     void Literal(const char (&text)[N]) {
@@ -81,6 +120,19 @@ public:
     }
 
 private:
+    template <class S>
+    void CopyShort(const S* text, size_t count) {
+        if (count >= 8) {  // two overlapping blocks of eight
+            std::memcpy(m_pos, text, 8);
+            std::memcpy(m_pos + count - 8, text + count - 8, 8);
+        } else {
+            for (size_t i = 0; i < count; ++i) {
+                m_pos[i] = C(text[i]);
+            }
+        }
+        m_pos += count;
+    }
+
     void Grow(size_t count) {
         const size_t used = static_cast<size_t>(m_pos - m_out.data());
         m_out.resize(std::max(2 * m_out.size(), used + count));
@@ -409,8 +461,10 @@ private:
                 child = &top.elements[top.next];
             } else {
                 const JsonObject::Member& member = top.members[top.next];
-                FormatString(member.first, m_sink);
-                m_sink.Push(C(':'));
+                if (!m_sink.PlainKey(member.first)) {
+                    FormatString(member.first, m_sink);
+                    m_sink.Push(C(':'));
+                }
                 if (indented) {
                     m_sink.Push(C(' '));
                 }
