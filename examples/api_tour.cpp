@@ -3,6 +3,7 @@
 #include <kivJSON/JSONErrorCat.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
+#include <kivJSON/JSONWriteOptions.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -150,6 +151,22 @@ void Lookup() {
     CHECK(count == 5);
 }
 
+void WriteOptions() {
+    JsonValue value = JsonValue::Parse(std::string("{\"x\": [0.1, 1e999], \"e\": []}"));
+    JsonWriteOptions options;
+    options.indent = 2;
+    options.numbers = JsonNumberStyle::Shortest;
+    options.nonFinite = JsonNonFinite::Null;
+    CHECK(WriteJson(value, options) == "{\n  \"x\": [\n    0.1,\n    null\n  ],\n  \"e\": []\n}");
+
+    options.nonFinite = JsonNonFinite::Fail;
+    std::string out = "kept";
+    std::error_code error;
+    CHECK(!WriteJson(value, out, options, error));  // nothing appended
+    CHECK(error == JsonWriteError::NonFiniteNumber && out == "kept");
+    CHECK(error.message() == "Non-finite number (NaN or infinity) cannot be written as JSON");
+}
+
 }  // namespace
 
 int main() {
@@ -161,6 +178,7 @@ int main() {
     Errors();
     Writing();
     Lookup();
+    WriteOptions();
     std::cout << "all claims hold\n";
     return 0;
 }

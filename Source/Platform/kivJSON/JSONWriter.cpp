@@ -408,9 +408,7 @@ private:
         const size_t spaces = depth * m_settings.indent;
         m_sink.Room(spaces + 1);
         m_sink.Put(C('\n'));
-        for (size_t i = 0; i < spaces; ++i) {
-            m_sink.Put(C(' '));
-        }
+        m_sink.Advance(std::fill_n(m_sink.Position(), spaces, C(' ')));
     }
 
     // Writes an empty container whole; opens any other on the stack.
