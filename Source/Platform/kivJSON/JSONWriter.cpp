@@ -112,9 +112,12 @@ public:
     }
     void Resume() {
         const size_t used = m_out.size();
-        // All the room the string already has, so that text that fits what
-        // Serialize reserved never makes it grow.
-        m_out.resize(m_out.capacity() > used ? m_out.capacity() : used + 64);
+        // Room the string already has first, so that text that fits what
+        // Serialize reserved never makes it grow; at most 64 KiB of it at a
+        // time, so that a short text appended to a string with a large
+        // capacity does not fill all of it.
+        const size_t spare = m_out.capacity() - used;
+        m_out.resize(used + (spare != 0 ? std::min(spare, size_t{1} << 16) : 64));
         m_pos = m_out.data() + used;
         m_end = m_out.data() + m_out.size();
     }
@@ -135,7 +138,11 @@ private:
 
     void Grow(size_t count) {
         const size_t used = static_cast<size_t>(m_pos - m_out.data());
-        m_out.resize(std::max(2 * m_out.size(), used + count));
+        size_t size = std::max(2 * m_out.size(), used + count);
+        if (m_out.capacity() >= used + count) {
+            size = std::min(size, m_out.capacity());  // no new block while there is room
+        }
+        m_out.resize(size);
         m_pos = m_out.data() + used;
         m_end = m_out.data() + m_out.size();
     }
