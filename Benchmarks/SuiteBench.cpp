@@ -19,6 +19,7 @@
 #include <kivCore/Conversion.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
+#include <kivJSON/JSONWriteOptions.h>
 
 #include <malloc.h>
 
@@ -285,6 +286,25 @@ void KivSerialize(benchmark::State& state, const std::string& name) {
     const AllocationMeter meter;
     for (auto _ : state) {
         std::string text = doc->tree.Serialize();
+        benchmark::DoNotOptimize(text.data());
+    }
+    meter.Report(state);
+    SetDocumentBytes(state, *doc->text);
+}
+
+// The option writer into a fresh string: `indent` spaces a level, doubles in
+// the shortest round-trip form or with 17 digits.
+template <size_t indent, JsonNumberStyle numbers>
+void KivWriteOptions(benchmark::State& state, const std::string& name) {
+    const KivDocument* doc = KivFixture(state, name);
+    if (doc == nullptr)
+        return;
+    JsonWriteOptions options;
+    options.indent = indent;
+    options.numbers = numbers;
+    const AllocationMeter meter;
+    for (auto _ : state) {
+        std::string text = WriteJson(doc->tree, options);
         benchmark::DoNotOptimize(text.data());
     }
     meter.Report(state);
@@ -637,6 +657,10 @@ void RegisterPeer(const std::string& document) {
         Register(document, "kivJSON", "parse_wide", KivParseWide);
         Register(document, "kivJSON", "parse_stream", KivParseStream);
         Register(document, "kivJSON", "serialize", KivSerialize);
+        Register(document, "kivJSON", "serialize_shortest",
+                 KivWriteOptions<0, JsonNumberStyle::Shortest>);
+        Register(document, "kivJSON", "serialize_indented",
+                 KivWriteOptions<2, JsonNumberStyle::Exact17>);
         Register(document, "kivJSON", "format", KivFormat<std::string>);
         Register(document, "kivJSON", "format_wide", KivFormat<std::wstring>);
         Register(document, "kivJSON", "copy", KivCopy);

@@ -5,6 +5,7 @@
 #include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
+#include <kivJSON/JSONWriteOptions.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -165,6 +166,22 @@ void Pointer() {
     CHECK(error.message() == "JSON Pointer does not start with '/'");
 }
 
+void WriteOptions() {
+    JsonValue value = JsonValue::Parse(std::string("{\"x\": [0.1, 1e999], \"e\": []}"));
+    JsonWriteOptions options;
+    options.indent = 2;
+    options.numbers = JsonNumberStyle::Shortest;
+    options.nonFinite = JsonNonFinite::Null;
+    CHECK(WriteJson(value, options) == "{\n  \"x\": [\n    0.1,\n    null\n  ],\n  \"e\": []\n}");
+
+    options.nonFinite = JsonNonFinite::Fail;
+    std::string out = "kept";
+    std::error_code error;
+    CHECK(!WriteJson(value, out, options, error));  // nothing appended
+    CHECK(error == JsonWriteError::NonFiniteNumber && out == "kept");
+    CHECK(error.message() == "Non-finite number (NaN or infinity) cannot be written as JSON");
+}
+
 }  // namespace
 
 void ParseOptionsAndPositions() {
@@ -187,6 +204,7 @@ int main() {
     Lookup();
     Pointer();
     ParseOptionsAndPositions();
+    WriteOptions();
     std::cout << "all claims hold\n";
     return 0;
 }

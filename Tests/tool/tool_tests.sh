@@ -29,6 +29,8 @@ expect() {
     fi
 }
 
+NONFINITE_GET="kivjson get: cannot write a number that is infinite or NaN as JSON (--allow-nonfinite writes it as null)"$'\n'
+
 case $GROUP in
 check)
     # LINE:COLUMN is the first character of the offending token, or one past
@@ -88,6 +90,10 @@ get)
     expect several 2 $'1\n1\n' "bad.json:1:4: error: Malformed token (kivJSON 8)"$'\n'"kivjson: cannot open 'missing.json': No such file or directory"$'\n' get /d doc.json bad.json missing.json doc.json
     STDIN=doc.json expect stdin 1 "" "<stdin>: no value at /x"$'\n' get /x -
     STDIN=doc.json expect stdin-default 0 $'10\n' "" get '/a~1b/m~0n/0'
+    printf '{"ok": 0.1, "big": [1e999]}' >nonfinite.json
+    expect finite-part 0 $'0.10000000000000001\n' "" get /ok nonfinite.json
+    expect nonfinite 1 "" "$NONFINITE_GET" get /big nonfinite.json
+    expect allow-nonfinite 0 $'[null]\n' "" get --allow-nonfinite /big nonfinite.json
     ;;
 pretty)
     printf '{"a":[1,-2,2.5,{}],"b":{"c":null,"e":[]},"s":"q\\"\\u0001"}' >doc.json
@@ -107,7 +113,7 @@ pretty)
 ' "" pretty doc.json
     printf '[[true]]' >nested.json
     expect indent-4 0 $'[\n    [\n        true\n    ]\n]\n' "" pretty --indent 4 nested.json
-    expect indent-0 0 $'[\n[\ntrue\n]\n]\n' "" pretty --indent=0 nested.json
+    expect indent-0 0 $'[[true]]\n' "" pretty --indent=0 nested.json
     printf ' "just text" ' >scalar.json
     STDIN=scalar.json expect scalar 0 $'"just text"\n' "" pretty -
     # The parser's nesting limit, written without running out of stack.
@@ -122,6 +128,14 @@ minify)
     expect file 0 '{"a":[1,true,null,"x"],"b":{}}'$'\n' "" minify doc.json
     printf '[1,,2]' >bad.json
     expect invalid 1 "" "bad.json:1:4: error: Malformed token (kivJSON 8)"$'\n' minify bad.json
+    printf '[0.1, 0.087, 1e21, -0.0, 5e-324]' >numbers.json
+    expect shortest 0 $'[0.1,0.087,1e+21,-0,5e-324]\n' "" minify numbers.json
+    expect exact 0 $'[0.10000000000000001,0.086999999999999994,1e+21,-0,4.9406564584124654e-324]\n' "" minify --exact numbers.json
+    printf '[1e999, -1e999]' >nonfinite.json
+    for command in minify pretty; do
+        expect "$command-nonfinite" 1 "" "kivjson $command: cannot write a number that is infinite or NaN as JSON (--allow-nonfinite writes it as null)"$'\n' $command nonfinite.json
+    done
+    expect allow-nonfinite 0 $'[null,null]\n' "" minify --allow-nonfinite --exact nonfinite.json
     ;;
 stats)
     printf '{"a":[1,-2,2.5,{}],"b":{"c":null,"e":[]},"s":"q","t":false}' >doc.json

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
+#include "ValueText.h"
 
 #include <kivJSON/JSONPointer.h>
 
@@ -20,11 +21,12 @@ const char kGetUsage[] =
     "on stderr and makes the exit status 1. With duplicate keys the first\n"
     "member counts.\n"
     "\n"
-    "  --raw       print a string's text without quotes or escapes\n";
+    "  --raw              print a string's text without quotes or escapes\n"
+    "  --allow-nonfinite  print infinite and NaN numbers as null (otherwise exit 1)\n";
 
 // Prints the value `pointer` names in the document at `path`; returns the exit
 // status for that document.
-int GetFrom(const std::string& path, const std::string& pointer, bool raw) {
+int GetFrom(const std::string& path, const std::string& pointer, const CommandLine& line) {
     JsonValue root;
     std::string name;
     {
@@ -40,13 +42,15 @@ int GetFrom(const std::string& path, const std::string& pointer, bool raw) {
         std::fprintf(stderr, "%s: no value at %s\n", name.c_str(), pointer.c_str());
         return kExitInvalid;
     }
-    // Checks of what may be written (a value the writer refuses) go here,
-    // before any output: report on stderr and return kExitInvalid.
     std::string out;
-    if (raw && found->IsString()) {
+    if (line.Has("--raw") && found->IsString()) {
         out = found->AsString();
     } else {
-        found->Format(out);
+        TextStyle style = TextStyleOf(line);
+        style.exact = true;  // get prints the library's own 17-digit text
+        if (!AppendValueText("get", *found, style, out)) {
+            return kExitInvalid;  // a non-finite number, reported on stderr
+        }
     }
     out += '\n';
     return WriteOutput(out) ? kExitOk : kExitUsage;
@@ -56,7 +60,8 @@ int GetFrom(const std::string& path, const std::string& pointer, bool raw) {
 
 int RunGet(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop = ParseCommandLine("get", kGetUsage, args, {{"--raw", false}}, line)) {
+    if (auto stop = ParseCommandLine("get", kGetUsage, args,
+                                     {{"--raw", false}, {"--allow-nonfinite", false}}, line)) {
         return *stop;
     }
     if (line.operands.empty()) {
@@ -74,7 +79,7 @@ int RunGet(const std::vector<std::string>& args) {
     }
     int worst = kExitOk;
     for (const std::string& path : paths) {
-        worst = std::max(worst, GetFrom(path, pointer, line.Has("--raw")));
+        worst = std::max(worst, GetFrom(path, pointer, line));
     }
     return worst;
 }

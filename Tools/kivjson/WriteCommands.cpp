@@ -2,24 +2,31 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
-#include "PrettyPrinter.h"
+#include "ValueText.h"
 
 #include <charconv>
 
 namespace {
 
+#define KIVJSON_NUMBER_HELP                                                        \
+    "Numbers are written in the shortest form that reads back as the same value\n" \
+    "(0.1 stays 0.1). A number too large for a double (1e999) has no JSON text:\n" \
+    "the command then exits 1 and prints nothing.\n"                               \
+    "\n"                                                                           \
+    "  --exact            17 significant digits, the library's Serialize() text\n" \
+    "  --allow-nonfinite  write infinite and NaN numbers as null\n"
+
 const char kMinifyUsage[] =
-    "Usage: kivjson minify [FILE|-]\n"
+    "Usage: kivjson minify [--exact] [--allow-nonfinite] [FILE|-]\n"
     "\n"
-    "Writes the document as compact JSON (no whitespace) and a newline.\n";
+    "Writes the document as compact JSON (no whitespace) and a newline.\n" KIVJSON_NUMBER_HELP;
 
 const char kPrettyUsage[] =
-    "Usage: kivjson pretty [--indent N] [FILE|-]\n"
+    "Usage: kivjson pretty [--indent N] [--exact] [--allow-nonfinite] [FILE|-]\n"
     "\n"
-    "Writes the document with N spaces per level (default 2, at most 16), one\n"
-    "value per line, members in document order.\n"
-    "\n"
-    "  --indent N  spaces per nesting level\n";
+    "Writes the document with N spaces per level (default 2, at most 16; 0 gives\n"
+    "compact text), one value per line, members in document order.\n" KIVJSON_NUMBER_HELP
+    "  --indent N         spaces per nesting level\n";
 
 // One input operand at most; none means standard input.
 std::optional<int> SingleInput(const char* command, const CommandLine& line, std::string& path) {
@@ -42,7 +49,8 @@ std::optional<int> LoadValue(const std::string& path, JsonValue& value) {
 int RunMinify(const std::vector<std::string>& args) {
     CommandLine line;
     std::string path;
-    if (auto stop = ParseCommandLine("minify", kMinifyUsage, args, {}, line)) {
+    if (auto stop =
+            ParseCommandLine("minify", kMinifyUsage, args, {KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
         return *stop;
     }
     if (auto stop = SingleInput("minify", line, path)) {
@@ -52,7 +60,10 @@ int RunMinify(const std::vector<std::string>& args) {
     if (auto stop = LoadValue(path, value)) {
         return *stop;
     }
-    std::string out = value.Serialize();
+    std::string out;
+    if (!AppendValueText("minify", value, TextStyleOf(line), out)) {
+        return kExitInvalid;
+    }
     out += '\n';
     return WriteOutput(out) ? kExitOk : kExitUsage;
 }
@@ -60,7 +71,8 @@ int RunMinify(const std::vector<std::string>& args) {
 int RunPretty(const std::vector<std::string>& args) {
     CommandLine line;
     std::string path;
-    if (auto stop = ParseCommandLine("pretty", kPrettyUsage, args, {{"--indent", true}}, line)) {
+    if (auto stop = ParseCommandLine("pretty", kPrettyUsage, args,
+                                     {{"--indent", true}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
         return *stop;
     }
     if (auto stop = SingleInput("pretty", line, path)) {
@@ -79,8 +91,12 @@ int RunPretty(const std::vector<std::string>& args) {
     if (auto stop = LoadValue(path, value)) {
         return *stop;
     }
+    TextStyle style = TextStyleOf(line);
+    style.indent = indent;
     std::string out;
-    AppendPretty(value, indent, out);
+    if (!AppendValueText("pretty", value, style, out)) {
+        return kExitInvalid;
+    }
     out += '\n';
     return WriteOutput(out) ? kExitOk : kExitUsage;
 }

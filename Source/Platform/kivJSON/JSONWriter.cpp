@@ -1,39 +1,160 @@
-// The compact writer: escaping, number text and the Format recursion of the
-// type implementations. Narrow and wide output share every template below.
+// The writer: escaping, number text, and the one walk over a tree that every
+// text output goes through (Serialize, Format and the write options). Narrow and
+// wide output share every template below.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/NumberText.h"
 #include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
+#include "internal/TreeWriter.h"
 
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
+#include <typeinfo>
 
 namespace _Private {
 namespace {
 
+// --- The output sink ---------------------------------------------------------------
+
+// The walk writes through a raw pointer into room made ahead in the target
+// string instead of one checked append per character. The string gets its
+// true length back whenever other code appends to it, and when the sink goes,
+// also through an exception: the target then holds exactly the text written
+// up to the failure, as appends would have left it.
 template <class C>
-constexpr C kHexDigits[] = {'0', '1', '2', '3', '4', '5', '6', '7',
-                            '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+class Sink {
+public:
+    explicit Sink(std::basic_string<C>& out) : m_out(out) { Resume(); }
+    ~Sink() { Flush(); }
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
 
-// The four lowercase hex digits of a "\u" escape (the escaper passes 0x00 to 0x1F).
-template <class C>
-void AppendControlCharDigits(std::basic_string<C>& target, unsigned value) {
-    const C digits[4] = {kHexDigits<C>[(value >> 12) & 0xF], kHexDigits<C>[(value >> 8) & 0xF],
-                         kHexDigits<C>[(value >> 4) & 0xF], kHexDigits<C>[value & 0xF]};
-    target.append(digits, 4);
-}
+    // Makes room for `count` more characters; Put writes into it.
+    void Room(size_t count) {
+        if (static_cast<size_t>(m_end - m_pos) < count) {
+            Grow(count);
+        }
+    }
+    bool HasRoom(size_t count) const { return static_cast<size_t>(m_end - m_pos) >= count; }
+    void Put(C c) { *m_pos++ = c; }
+    void Push(C c) {
+        Room(1);
+        Put(c);
+    }
+    // `count` characters of same-width or ASCII text.
+    template <class S>
+    void Copy(const S* text, size_t count) {
+        Room(count);
+        if constexpr (sizeof(C) == 1 && sizeof(S) == 1) {
+            if (count <= 16) {  // keys and short strings: no library call
+                CopyShort(text, count);
+                return;
+            }
+        }
+        std::copy(text, text + count, m_pos);
+        m_pos += count;
+    }
+    // A key of narrow text without any character to escape, quoted and
+    // followed by ':' (the common case, in one pass). Returns false, having
+    // written nothing, when the key needs the escaper.
+    bool PlainKey(const std::string& key) {
+        constexpr uint64_t kHighBits = 0x8080808080808080ull;
+        const size_t count = key.size();
+        Room(count + 3);
+        C* out = m_pos + 1;
+        const char* in = key.data();
+        const char* const end = in + count;
+        for (; end - in >= 8; in += 8, out += 8) {
+            uint64_t word;
+            std::memcpy(&word, in, sizeof word);
+            // Wide text takes ASCII keys only: other UTF-8 must be converted.
+            if (HasStringSpecialByte(word) || (sizeof(C) != 1 && (word & kHighBits) != 0)) {
+                return false;
+            }
+            std::copy(in, in + 8, out);
+        }
+        for (; in != end; ++in, ++out) {
+            if (IsStringSpecial(*in) || (sizeof(C) != 1 && (*in & 0x80) != 0)) {
+                return false;
+            }
+            *out = C(static_cast<unsigned char>(*in));
+        }
+        *m_pos = C('"');
+        out[0] = C('"');
+        out[1] = C(':');
+        m_pos = out + 2;
+        return true;
+    }
+    template <size_t N>
+    void Literal(const char (&text)[N]) {
+        Copy(text, N - 1);
+    }
+    // Narrow text may be written in place: the room is ahead of `Position()`.
+    C* Position() { return m_pos; }
+    void Advance(C* end) { m_pos = end; }
 
-void AppendControlChar(std::string& target, char c) {
-    AppendControlCharDigits(target, static_cast<unsigned char>(c));
-}
+    // Gives the string its true length, for code that appends to it directly;
+    // Resume takes it back.
+    std::basic_string<C>& Flush() {
+        if (m_pos != nullptr) {
+            m_out.resize(static_cast<size_t>(m_pos - m_out.data()));
+            m_pos = m_end = nullptr;
+        }
+        return m_out;
+    }
+    void Resume() {
+        const size_t used = m_out.size();
+        // Room the string already has first, so that text that fits what
+        // Serialize reserved never makes it grow; at most 64 KiB of it at a
+        // time, so that a short text appended to a string with a large
+        // capacity does not fill all of it.
+        const size_t spare = m_out.capacity() - used;
+        m_out.resize(used + (spare != 0 ? std::min(spare, size_t{1} << 16) : 64));
+        m_pos = m_out.data() + used;
+        m_end = m_out.data() + m_out.size();
+    }
 
-void AppendControlChar(std::wstring& target, wchar_t c) {
-    AppendControlCharDigits(target, static_cast<unsigned>(c));
-}
+private:
+    template <class S>
+    void CopyShort(const S* text, size_t count) {
+        if (count >= 8) {  // two overlapping blocks of eight
+            std::memcpy(m_pos, text, 8);
+            std::memcpy(m_pos + count - 8, text + count - 8, 8);
+        } else {
+            for (size_t i = 0; i < count; ++i) {
+                m_pos[i] = C(text[i]);
+            }
+        }
+        m_pos += count;
+    }
+
+    void Grow(size_t count) {
+        const size_t used = static_cast<size_t>(m_pos - m_out.data());
+        size_t size = std::max(2 * m_out.size(), used + count);
+        if (m_out.capacity() >= used + count) {
+            size = std::min(size, m_out.capacity());  // no new block while there is room
+        }
+        m_out.resize(size);
+        m_pos = m_out.data() + used;
+        m_end = m_out.data() + m_out.size();
+    }
+
+    std::basic_string<C>& m_out;
+    C* m_pos = nullptr;
+    C* m_end = nullptr;
+};
+
+// --- Escaping -----------------------------------------------------------------------
+
+constexpr char kHexDigits[] = "0123456789abcdef";
 
 template <class C>
 using Unsigned = std::make_unsigned_t<C>;
@@ -42,88 +163,72 @@ using Unsigned = std::make_unsigned_t<C>;
 template <class C>
 C ShortEscape(Unsigned<C> c) {
     switch (c) {
-        case 0x08: return C('b');
-        case 0x09: return C('t');
-        case 0x0A: return C('n');
-        case 0x0C: return C('f');
-        case 0x0D: return C('r');
-        case 0x22: return C('"');
-        case 0x5C: return C('\\');
-        default: return C(0);
+        case 0x08:
+            return C('b');
+        case 0x09:
+            return C('t');
+        case 0x0A:
+            return C('n');
+        case 0x0C:
+            return C('f');
+        case 0x0D:
+            return C('r');
+        case 0x22:
+            return C('"');
+        case 0x5C:
+            return C('\\');
+        default:
+            return C(0);
     }
 }
 
-// Appends `count` characters of same-width or ASCII text. Widening is done in
-// place: the iterator form of append would build a temporary string.
+// Only '"', '\\' and the characters below 0x20 are escaped, control characters
+// without a short escape as "\u" and four lowercase hex digits. Runs of other
+// characters are copied in one block. The source may be narrower than the
+// target only when it is ASCII.
 template <class C, class S>
-void AppendChars(std::basic_string<C>& target, const S* text, size_t count) {
-    if constexpr (std::is_same_v<C, S>) {
-        target.append(text, count);
-    } else {
-        const size_t size = target.size();
-        target.resize(size + count);
-        std::copy(text, text + count, target.begin() + static_cast<std::ptrdiff_t>(size));
-    }
-}
-
-// Runs of characters that need no escape are appended in one block. The source
-// may be narrower than the target only when it is ASCII.
-template <class C, class S>
-void AppendEscapedChars(std::basic_string<C>& target, const S* run, const S* const end) {
+void AppendEscapedChars(Sink<C>& sink, const S* run, const S* const end) {
     for (const S* p = FindStringSpecial(run, end); p != end; p = FindStringSpecial(p + 1, end)) {
         const Unsigned<S> c = static_cast<Unsigned<S>>(*p);
-        AppendChars(target, run, static_cast<size_t>(p - run));
+        sink.Copy(run, static_cast<size_t>(p - run));
         run = p + 1;
-        target.push_back(C('\\'));
+        sink.Room(6);
+        sink.Put(C('\\'));
         if (const S letter = ShortEscape<S>(c)) {
-            target.push_back(C(letter));
+            sink.Put(C(letter));
         } else {
-            target.push_back(C('u'));
-            AppendControlChar(target, C(*p));
+            sink.Put(C('u'));
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                sink.Put(C(kHexDigits[(c >> shift) & 0xF]));
+            }
         }
     }
-    AppendChars(target, run, static_cast<size_t>(end - run));
+    sink.Copy(run, static_cast<size_t>(end - run));
 }
 
 template <class C>
-void AppendEscapedString(std::basic_string<C>& target, const std::basic_string<C>& source) {
-    AppendEscapedChars(target, source.data(), source.data() + source.size());
+void AppendEscapedString(Sink<C>& sink, const std::basic_string<C>& source) {
+    AppendEscapedChars(sink, source.data(), source.data() + source.size());
 }
 
-void FormatString(const std::string& source, std::string& target) {
-    target.push_back('"');
-    AppendEscapedString<char>(target, source);
-    target.push_back('"');
+// A key, quoted and always escaped; in wide text converted from UTF-8 first.
+// A failed conversion leaves the opening quote written.
+void FormatString(const std::string& source, Sink<char>& sink) {
+    sink.Push('"');
+    AppendEscapedString(sink, source);
+    sink.Push('"');
 }
 
-[[maybe_unused]] void FormatString(const std::wstring& source, std::wstring& target) {
-    target.push_back(L'"');
-    AppendEscapedString<wchar_t>(target, source);
-    target.push_back(L'"');
-}
-
-[[maybe_unused]] void FormatString(const std::wstring& source, std::string& target) {
-    target.push_back('"');
-    AppendEscapedString<char>(target, ConvertTo<std::string, std::wstring>(source));
-    target.push_back('"');
-}
-
-void FormatString(const std::string& source, std::wstring& target) {
-    target.push_back(L'"');
+void FormatString(const std::string& source, Sink<wchar_t>& sink) {
+    sink.Push(L'"');
     if (KivIsAsciiText(source)) {
         // ASCII converts one to one; this skips building a converter and its
         // locale facet for every key.
-        AppendEscapedChars(target, source.data(), source.data() + source.size());
+        AppendEscapedChars(sink, source.data(), source.data() + source.size());
     } else {
-        AppendEscapedString<wchar_t>(target, ConvertTo<std::wstring, std::string>(source));
+        AppendEscapedString(sink, ConvertTo<std::wstring, std::string>(source));
     }
-    target.push_back(L'"');
-}
-
-// A literal of ASCII characters appended in the target's width.
-template <class C, size_t N>
-void AppendLiteral(std::basic_string<C>& target, const char (&text)[N]) {
-    AppendChars(target, text, N - 1);
+    sink.Push(L'"');
 }
 
 // --- Number text ---------------------------------------------------------------
@@ -135,30 +240,305 @@ void AppendFormattedCount(std::basic_string<C>& target, const C* buffer, int cou
     target.append(buffer, static_cast<size_t>(static_cast<long>(count)));
 }
 
-void AppendDouble(std::string& target, double value) {
+// The core library's "%.*g" text with precision 17. The walk takes it for
+// NaN and the infinities only: every finite double goes through WriteDouble17,
+// which gives the same characters without the variadic call.
+void AppendFormattedDouble(std::string& target, double value) {
     char buffer[25];
     AppendFormattedCount(target, buffer, sprintf_s(buffer, 25, "%.*g", 17, value));
 }
 
-void AppendDouble(std::wstring& target, double value) {
+void AppendFormattedDouble(std::wstring& target, double value) {
     wchar_t buffer[25];
     AppendFormattedCount(target, buffer, swprintf_s(buffer, 25, L"%.*g", 17, value));
 }
 
-// Plain decimal, the text "%ld" / "%lu" give, without a temporary string.
-template <class C, class Integer>
-void AppendInteger(std::basic_string<C>& target, Integer value) {
-    char digits[24];
-    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    AppendChars(target, digits, static_cast<size_t>(end - digits));
+// Writes narrow number text made by `write(char* buffer) -> end` (at most 32
+// characters), in place when the target is narrow and has the room.
+template <class C, class Write>
+void PutNumberText(Sink<C>& sink, Write write) {
+    if constexpr (std::is_same_v<C, char>) {
+        if (sink.HasRoom(32)) {
+            sink.Advance(write(sink.Position()));
+            return;
+        }
+    }
+    char text[32];
+    const char* const end = write(text);
+    sink.Copy(text, static_cast<size_t>(end - text));
+}
+
+// --- The walk -----------------------------------------------------------------------
+
+// What the walk does with a value: the library's own classes are written here;
+// anything else (a caller's subclass, even of one of ours) is asked for its
+// text through its virtual Format.
+enum class WriteKind { Null, Bool, Number, String, Array, Object, Foreign };
+
+// Our classes have their vtables, and so their type_info objects, only in this
+// library, so one address comparison recognises them. Should a type_info of ours
+// ever be duplicated, its values would only take the slower virtual Format.
+WriteKind KindOf(const JsonValueTypeImpl& value) {
+    const std::type_info* const type = &typeid(value);
+    if (type == &typeid(JsonStringTypeImpl)) {
+        return WriteKind::String;
+    }
+    if (type == &typeid(JsonNumberTypeImpl)) {
+        return WriteKind::Number;
+    }
+    if (type == &typeid(JsonObjectTypeImpl)) {
+        return WriteKind::Object;
+    }
+    if (type == &typeid(JsonArrayTypeImpl)) {
+        return WriteKind::Array;
+    }
+    if (type == &typeid(JsonBoolTypeImpl)) {
+        return WriteKind::Bool;
+    }
+    return type == &typeid(JsonNullTypeImpl) ? WriteKind::Null : WriteKind::Foreign;
+}
+
+// Writes one tree into `out`. Containers are opened on an explicit stack
+// instead of the call stack, so a tree built by hand may be nested as deeply as
+// memory allows.
+template <class C>
+class TreeWriter {
+public:
+    TreeWriter(std::basic_string<C>& out, const WriteSettings& settings)
+        : m_sink(out), m_settings(settings) {}
+
+    // `value` as the library's class for `kind`, whatever its dynamic type:
+    // this is what the Format overrides of our classes write.
+    bool WriteAs(const JsonValueTypeImpl& value, WriteKind kind) {
+        switch (kind) {
+            case WriteKind::Null:
+                m_sink.Literal("null");
+                return true;
+            case WriteKind::Bool:
+                WriteBool(JsonTreeAccess::BoolOf(value));
+                return true;
+            case WriteKind::Number:
+                return WriteNumber(JsonTreeAccess::NumberOf(value));
+            case WriteKind::String:
+                WriteString(value);
+                return true;
+            case WriteKind::Array:
+            case WriteKind::Object:
+                return WriteContainers(value, kind == WriteKind::Array);
+            case WriteKind::Foreign:
+                value.Format(m_sink.Flush());
+                m_sink.Resume();
+                return true;
+        }
+        return true;
+    }
+
+private:
+    struct OpenContainer {
+        const JsonValue* elements;          // of an array
+        const JsonObject::Member* members;  // of an object, null for an array
+        size_t count;
+        size_t next;
+    };
+
+    void WriteBool(bool value) { value ? m_sink.Literal("true") : m_sink.Literal("false"); }
+
+    bool WriteNumber(const JsonNumber& number) {
+        switch (number.m_kind) {
+            case JsonNumber::Double:
+                return WriteDouble(number.AsDouble());
+            case JsonNumber::Int64:
+                WriteInteger(static_cast<long>(number.m_value));
+                break;
+            default:
+                WriteInteger(static_cast<unsigned long>(number.m_value));
+                break;
+        }
+        return true;
+    }
+
+    // Plain decimal, the text "%ld" / "%lu" give.
+    template <class Integer>
+    void WriteInteger(Integer value) {
+        PutNumberText(m_sink,
+                      [value](char* text) { return std::to_chars(text, text + 24, value).ptr; });
+    }
+
+    bool WriteDouble(double value) {
+        if (std::isfinite(value)) {
+            if (m_settings.shortest) {
+                PutNumberText(m_sink,
+                              [value](char* text) { return WriteDoubleShortest(value, text); });
+            } else {
+                PutNumberText(m_sink, [value](char* text) { return WriteDouble17(value, text); });
+            }
+            return true;
+        }
+        switch (m_settings.nonFinite) {
+            case NonFiniteText::AsFormatted:
+                AppendFormattedDouble(m_sink.Flush(), value);
+                m_sink.Resume();
+                return true;
+            case NonFiniteText::Null:
+                m_sink.Literal("null");
+                return true;
+            case NonFiniteText::Fail:
+                return false;
+        }
+        return false;
+    }
+
+    // Narrow: the UTF-8 text; wide: converted by the core library. Escaped only
+    // when the value's flag says so.
+    void WriteString(const JsonValueTypeImpl& value) {
+        const std::string& text = JsonTreeAccess::TextOf(value);
+        const bool escape = JsonTreeAccess::EscapeFlagOf(value);
+        m_sink.Push(C('"'));
+        if constexpr (std::is_same_v<C, char>) {
+            WriteText(text, escape);
+        } else {
+            WriteText(ConvertString_UTF8_to_WSTRING(text), escape);
+        }
+        m_sink.Push(C('"'));
+    }
+
+    void WriteText(const std::basic_string<C>& text, bool escape) {
+        if (escape) {
+            AppendEscapedString(m_sink, text);
+        } else {
+            m_sink.Copy(text.data(), text.size());
+        }
+    }
+
+    // A line break and the indentation of `depth` levels (indented text only).
+    void NewLine(size_t depth) {
+        const size_t spaces = depth * m_settings.indent;
+        m_sink.Room(spaces + 1);
+        m_sink.Put(C('\n'));
+        m_sink.Advance(std::fill_n(m_sink.Position(), spaces, C(' ')));
+    }
+
+    // Writes an empty container whole; opens any other on the stack.
+    void Open(const JsonValueTypeImpl& container, bool isArray) {
+        OpenContainer frame{nullptr, nullptr, 0, 0};
+        if (isArray) {
+            const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
+            frame.elements = elements.data();
+            frame.count = elements.size();
+        } else {
+            const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
+            frame.members = members.data();
+            frame.count = members.size();
+        }
+        m_sink.Push(isArray ? C('[') : C('{'));
+        if (frame.count == 0) {
+            m_sink.Push(isArray ? C(']') : C('}'));
+            return;
+        }
+        if (m_depth == m_open.size()) {
+            m_open.resize(m_open.empty() ? 32 : 2 * m_open.size());
+        }
+        m_open[m_depth++] = frame;
+    }
+
+    bool WriteContainers(const JsonValueTypeImpl& root, bool isArray) {
+        const bool indented = m_settings.indent != 0;
+        Open(root, isArray);
+        while (m_depth != 0) {
+            OpenContainer& top = m_open[m_depth - 1];
+            if (top.next == top.count) {
+                const bool closesArray = top.members == nullptr;
+                --m_depth;
+                if (indented) {
+                    NewLine(m_depth);
+                }
+                m_sink.Push(closesArray ? C(']') : C('}'));
+                continue;
+            }
+            if (top.next != 0) {
+                m_sink.Push(C(','));
+            }
+            if (indented) {
+                NewLine(m_depth);
+            }
+            const JsonValue* child;
+            if (top.members == nullptr) {
+                child = &top.elements[top.next];
+            } else {
+                const JsonObject::Member& member = top.members[top.next];
+                if (!m_sink.PlainKey(member.first)) {
+                    FormatString(member.first, m_sink);
+                    m_sink.Push(C(':'));
+                }
+                if (indented) {
+                    m_sink.Push(C(' '));
+                }
+                child = &member.second;
+            }
+            ++top.next;  // `top` is not used after this: Open may move the stack
+            const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(*child);
+            const WriteKind kind = KindOf(impl);
+            if (kind == WriteKind::Array || kind == WriteKind::Object) {
+                Open(impl, kind == WriteKind::Array);
+            } else if (!WriteAs(impl, kind)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    Sink<C> m_sink;
+    const WriteSettings& m_settings;
+    std::vector<OpenContainer> m_open;  // [0, m_depth) are open
+    size_t m_depth = 0;
+};
+
+// The text of our own classes' Format overrides: compact, 17-digit doubles.
+constexpr WriteSettings kCompactText{};
+
+template <class C>
+void WriteOwnText(const JsonValueTypeImpl& self, WriteKind kind, std::basic_string<C>& out) {
+    TreeWriter<C>(out, kCompactText).WriteAs(self, kind);
+}
+
+// SerializeImpl of the types with a size estimate: reserve, then the virtual Format.
+template <class T, class C>
+void ReserveAndFormat(const T& self, std::basic_string<C>& out) {
+    out.reserve(self.GetReservedSize());
+    self.Format(out);
 }
 
 }  // namespace
 
-// --- Scalars ----------------------------------------------------------------------
+template <class C>
+bool WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
+               const WriteSettings& settings) {
+    return TreeWriter<C>(out, settings).WriteAs(root, KindOf(root));
+}
 
-void JsonValueTypeImpl::SerializeImpl(std::string& out) const { Format(out); }
-void JsonValueTypeImpl::SerializeImpl(std::wstring& out) const { Format(out); }
+// --- The exported slots -------------------------------------------------------------
+
+template <class C>
+void JsonStringTypeImpl::SerializeImplForCharType(std::basic_string<C>& out) const {
+    ReserveAndFormat(*this, out);
+}
+
+template <class C>
+void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    WriteOwnText(*this, WriteKind::Array, out);
+}
+
+template <class C>
+void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
+    WriteOwnText(*this, WriteKind::Object, out);
+}
+
+void JsonValueTypeImpl::SerializeImpl(std::string& out) const {
+    Format(out);
+}
+void JsonValueTypeImpl::SerializeImpl(std::wstring& out) const {
+    Format(out);
+}
 
 std::string JsonValueTypeImpl::ToString() const {
     std::string text;
@@ -166,71 +546,67 @@ std::string JsonValueTypeImpl::ToString() const {
     return text;
 }
 
-void JsonValueTypeImpl::Format(std::string& out) const { AppendLiteral(out, "null"); }
-void JsonValueTypeImpl::Format(std::wstring& out) const { AppendLiteral(out, "null"); }
-
+void JsonValueTypeImpl::Format(std::string& out) const {
+    WriteOwnText(*this, WriteKind::Null, out);
+}
+void JsonValueTypeImpl::Format(std::wstring& out) const {
+    WriteOwnText(*this, WriteKind::Null, out);
+}
 void JsonBoolTypeImpl::Format(std::string& out) const {
-    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+    WriteOwnText(*this, WriteKind::Bool, out);
 }
 void JsonBoolTypeImpl::Format(std::wstring& out) const {
-    m_value ? AppendLiteral(out, "true") : AppendLiteral(out, "false");
+    WriteOwnText(*this, WriteKind::Bool, out);
 }
-
-namespace {
-template <class C>
-void FormatNumber(const JsonNumber& number, std::basic_string<C>& out) {
-    switch (number.m_kind) {
-        case JsonNumber::Double:
-            AppendDouble(out, number.AsDouble());
-            break;
-        case JsonNumber::Int64:
-            AppendInteger(out, static_cast<long>(number.m_value));
-            break;
-        default:
-            AppendInteger(out, static_cast<unsigned long>(number.m_value));
-            break;
-    }
+void JsonNumberTypeImpl::Format(std::string& out) const {
+    WriteOwnText(*this, WriteKind::Number, out);
 }
-}  // namespace
-
-void JsonNumberTypeImpl::Format(std::string& out) const { FormatNumber(m_number, out); }
-void JsonNumberTypeImpl::Format(std::wstring& out) const { FormatNumber(m_number, out); }
-
-// --- Strings ------------------------------------------------------------------------
-
-size_t JsonStringTypeImpl::GetReservedSize() const { return m_value.size() + 2; }
-
-template <class C>
-void JsonStringTypeImpl::SerializeImplForCharType(std::basic_string<C>& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
+void JsonNumberTypeImpl::Format(std::wstring& out) const {
+    WriteOwnText(*this, WriteKind::Number, out);
 }
-
-void JsonStringTypeImpl::SerializeImpl(std::string& out) const { SerializeImplForCharType(out); }
-void JsonStringTypeImpl::SerializeImpl(std::wstring& out) const { SerializeImplForCharType(out); }
-
 void JsonStringTypeImpl::Format(std::string& out) const {
-    out.push_back('"');
-    if (m_escapeCharsPresent) {
-        AppendEscapedString<char>(out, m_value);
-    } else {
-        out.append(m_value);
-    }
-    out.push_back('"');
+    WriteOwnText(*this, WriteKind::String, out);
 }
-
 void JsonStringTypeImpl::Format(std::wstring& out) const {
-    out.push_back(L'"');
-    const std::wstring wide = ConvertString_UTF8_to_WSTRING(m_value);
-    if (m_escapeCharsPresent) {
-        AppendEscapedString<wchar_t>(out, wide);
-    } else {
-        out.append(wide);
-    }
-    out.push_back(L'"');
+    WriteOwnText(*this, WriteKind::String, out);
+}
+void JsonArrayTypeImpl::Format(std::string& out) const {
+    FormatImpl(out);
+}
+void JsonArrayTypeImpl::Format(std::wstring& out) const {
+    FormatImpl(out);
+}
+void JsonObjectTypeImpl::Format(std::string& out) const {
+    FormatImpl(out);
+}
+void JsonObjectTypeImpl::Format(std::wstring& out) const {
+    FormatImpl(out);
 }
 
-// --- Containers -----------------------------------------------------------------------
+void JsonStringTypeImpl::SerializeImpl(std::string& out) const {
+    SerializeImplForCharType(out);
+}
+void JsonStringTypeImpl::SerializeImpl(std::wstring& out) const {
+    SerializeImplForCharType(out);
+}
+void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonArrayTypeImpl::SerializeImpl(std::wstring& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonObjectTypeImpl::SerializeImpl(std::string& out) const {
+    ReserveAndFormat(*this, out);
+}
+void JsonObjectTypeImpl::SerializeImpl(std::wstring& out) const {
+    ReserveAndFormat(*this, out);
+}
+
+// --- Size estimates -----------------------------------------------------------------
+
+size_t JsonStringTypeImpl::GetReservedSize() const {
+    return m_value.size() + 2;
+}
 
 namespace {
 // 20 characters per element of a container child, 5 for anything else.
@@ -254,8 +630,8 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
         estimate += member.first.size() + 2;
         const JsonValue& value = member.second;
         if (value.Size() == 0 && value.IsString()) {
-            estimate +=
-                static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value)).GetReservedSize();
+            estimate += static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value))
+                            .GetReservedSize();
         } else {
             estimate += ChildEstimate(value);
         }
@@ -263,94 +639,7 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     return estimate;
 }
 
-namespace {
-
-// The writer's recursion, as a loop: containers nested inside the one being
-// written are opened on an explicit stack instead of the call stack, so a tree
-// built by hand may be nested as deeply as memory allows.
-template <class C>
-void WriteContainer(const JsonValueTypeImpl& root, std::basic_string<C>& out) {
-    struct OpenContainer {
-        bool isArray;
-        const JsonValue* elements;          // of an array
-        const JsonObject::Member* members;  // of an object
-        size_t count;
-        size_t next;
-    };
-    std::vector<OpenContainer> open;
-    auto enter = [&open, &out](const JsonValueTypeImpl& container) {
-        if (container.Type() == JsonType::Array) {
-            const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
-            out.push_back(C('['));
-            open.push_back({true, elements.data(), nullptr, elements.size(), 0});
-        } else {
-            const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
-            out.push_back(C('{'));
-            open.push_back({false, nullptr, members.data(), members.size(), 0});
-        }
-    };
-
-    enter(root);
-    while (!open.empty()) {
-        OpenContainer& top = open.back();
-        if (top.next == top.count) {
-            out.push_back(top.isArray ? C(']') : C('}'));
-            open.pop_back();
-            continue;
-        }
-        if (top.next != 0) {
-            out.push_back(C(','));
-        }
-        const JsonValue* child;
-        if (top.isArray) {
-            child = &top.elements[top.next];
-        } else {
-            const JsonObject::Member& member = top.members[top.next];
-            FormatString(member.first, out);
-            out.push_back(C(':'));
-            child = &member.second;
-        }
-        ++top.next;
-        if (JsonTreeAccess::IsNestedContainer(*child)) {
-            enter(*JsonTreeAccess::Impl(*child));  // `top` is not used after this
-        } else {
-            child->Format(out);
-        }
-    }
-}
-
-}  // namespace
-
-template <class C>
-void JsonArrayTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    WriteContainer(*this, out);
-}
-
-template <class C>
-void JsonObjectTypeImpl::FormatImpl(std::basic_string<C>& out) const {
-    WriteContainer(*this, out);
-}
-
-void JsonArrayTypeImpl::SerializeImpl(std::string& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonArrayTypeImpl::SerializeImpl(std::wstring& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonArrayTypeImpl::Format(std::string& out) const { FormatImpl(out); }
-void JsonArrayTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
-
-void JsonObjectTypeImpl::SerializeImpl(std::string& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonObjectTypeImpl::SerializeImpl(std::wstring& out) const {
-    out.reserve(GetReservedSize());
-    Format(out);
-}
-void JsonObjectTypeImpl::Format(std::string& out) const { FormatImpl(out); }
-void JsonObjectTypeImpl::Format(std::wstring& out) const { FormatImpl(out); }
+template bool WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&);
+template bool WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&);
 
 }  // namespace _Private

@@ -6,6 +6,7 @@
 #include "JSONObject.cpp"
 #include "JSONPrivateImpl.cpp"
 #include "JSONWriter.cpp"
+#include "JSONWriteOptions.cpp"
 #include "JSONValue.cpp"
 #include "JSONParserSources.cpp"
 #include "JSONParserNumbers.cpp"

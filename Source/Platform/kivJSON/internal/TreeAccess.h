@@ -22,6 +22,20 @@ struct JsonTreeAccess {
         return const_cast<JsonObject&>(object.AsObject()).m_pairs;
     }
 
+    // The fields of the scalar implementations, for the writer.
+    static bool BoolOf(const JsonValueTypeImpl& value) {
+        return static_cast<const JsonBoolTypeImpl&>(value).m_value;
+    }
+    static const JsonNumber& NumberOf(const JsonValueTypeImpl& value) {
+        return static_cast<const JsonNumberTypeImpl&>(value).m_number;
+    }
+    static const std::string& TextOf(const JsonValueTypeImpl& value) {
+        return static_cast<const JsonStringTypeImpl&>(value).m_value;
+    }
+    static bool EscapeFlagOf(const JsonValueTypeImpl& value) {
+        return static_cast<const JsonStringTypeImpl&>(value).m_escapeCharsPresent;
+    }
+
     // An array or object with at least one child: the only values a walk must descend into.
     static bool IsNestedContainer(const JsonValue& value) {
         const JsonType type = value.Type();

@@ -1,0 +1,29 @@
+#include "ValueText.h"
+
+#include <kivJSON/JSONWriteOptions.h>
+
+#include <cstdio>
+
+TextStyle TextStyleOf(const CommandLine& line) {
+    TextStyle style;
+    style.exact = line.Has("--exact");
+    style.allowNonFinite = line.Has("--allow-nonfinite");
+    return style;
+}
+
+bool AppendValueText(const char* command, const JsonValue& value, const TextStyle& style,
+                     std::string& out) {
+    JsonWriteOptions options;
+    options.indent = style.indent;
+    options.numbers = style.exact ? JsonNumberStyle::Exact17 : JsonNumberStyle::Shortest;
+    options.nonFinite = style.allowNonFinite ? JsonNonFinite::Null : JsonNonFinite::Fail;
+    std::error_code error;
+    if (WriteJson(value, out, options, error)) {
+        return true;
+    }
+    std::fprintf(stderr,
+                 "kivjson %s: cannot write a number that is infinite or NaN as JSON "
+                 "(--allow-nonfinite writes it as null)\n",
+                 command);
+    return false;
+}
