@@ -8,6 +8,8 @@
 #include <kivJSON/JSONObject.h>
 #include <kivJSON/JSONValue.h>
 
+#include <cstddef>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,36 +20,47 @@ class KIVJSON_API JsonValueTypeImpl {
 public:
     // A new implementation holding a deep copy of this one.
     virtual UniquePtr<JsonValueTypeImpl> CopyValue() const = 0;
-    virtual bool HasField(const std::string& key) const;  // false
+    virtual bool HasField(const std::string& key) const;              // false
     virtual const JsonValue& GetField(const std::string& key) const;  // "not an object"
     virtual const JsonValue& GetElement(size_t index) const;          // "not an array"
-    virtual JsonValue& Index(const std::string& key);                  // "not an object"
-    virtual JsonValue& Index(char key);                                // "not an object"
-    virtual JsonValue& Index(size_t index);                            // "not an array"
-    virtual const JsonValue& Index(const std::string& key) const;      // "not an object"
-    virtual const JsonValue& Index(char key) const;                    // "not an object"
-    virtual const JsonValue& Index(size_t index) const;                // "not an array"
+    virtual JsonValue& Index(const std::string& key);                 // "not an object"
+    virtual JsonValue& Index(char key);                               // "not an object"
+    virtual JsonValue& Index(size_t index);                           // "not an array"
+    virtual const JsonValue& Index(const std::string& key) const;     // "not an object"
+    virtual const JsonValue& Index(char key) const;                   // "not an object"
+    virtual const JsonValue& Index(size_t index) const;               // "not an array"
     // Top-level writing: pre-sizes where the type has an estimate, then Format.
     virtual void SerializeImpl(std::string& out) const;
     virtual void SerializeImpl(std::wstring& out) const;
     virtual std::string ToString() const;
-    virtual JsonType Type() const;  // Null
-    virtual bool IsInteger() const;  // "not a number"
-    virtual bool IsDouble() const;   // "not a number"
-    virtual JsonNumber AsNumber() const;  // "not a number"
-    virtual double AsDouble() const;      // "not a number"
-    virtual int AsInteger() const;        // "not a number"
-    virtual bool AsBool() const;          // "not a boolean"
-    virtual JsonArray& AsArray();               // "not an array"
-    virtual const JsonArray& AsArray() const;   // "not an array"
-    virtual JsonObject& AsObject();             // "not an object"
-    virtual const JsonObject& AsObject() const; // "not an object"
-    virtual std::string AsString() const;       // "not a string"
-    virtual size_t Size() const;                // 0
+    virtual JsonType Type() const;               // Null
+    virtual bool IsInteger() const;              // "not a number"
+    virtual bool IsDouble() const;               // "not a number"
+    virtual JsonNumber AsNumber() const;         // "not a number"
+    virtual double AsDouble() const;             // "not a number"
+    virtual int AsInteger() const;               // "not a number"
+    virtual bool AsBool() const;                 // "not a boolean"
+    virtual JsonArray& AsArray();                // "not an array"
+    virtual const JsonArray& AsArray() const;    // "not an array"
+    virtual JsonObject& AsObject();              // "not an object"
+    virtual const JsonObject& AsObject() const;  // "not an object"
+    virtual std::string AsString() const;        // "not a string"
+    virtual size_t Size() const;                 // 0
     virtual ~JsonValueTypeImpl();
     // Appends the compact text of this value; the base writes "null".
     virtual void Format(std::string& out) const;
     virtual void Format(std::wstring& out) const;
+
+    // Implementations, subclasses included, are allocated by these. Small
+    // objects come from per-thread caches of fixed-size slots (README, "Choices
+    // we made"), everything else from ::operator new; the virtual destructor
+    // passes the object's real size back.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t size, std::align_val_t alignment);
+    static void operator delete(void* block, std::size_t size, std::align_val_t alignment) noexcept;
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    static void operator delete(void*, void*) noexcept {}
 };
 
 class KIVJSON_API JsonNullTypeImpl : public JsonValueTypeImpl {
@@ -68,6 +81,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     bool m_value;
 };
 
@@ -93,12 +107,13 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     JsonNumber m_number;
 };
 
 class KIVJSON_API JsonStringTypeImpl : public JsonValueTypeImpl {
 public:
-    explicit JsonStringTypeImpl(const std::string& text);  // flag computed
+    explicit JsonStringTypeImpl(const std::string& text);                  // flag computed
     JsonStringTypeImpl(const std::string& text, bool escapeCharsPresent);  // flag trusted
     // Wide text is converted to UTF-8; std::range_error "wstring_convert::to_bytes".
     explicit JsonStringTypeImpl(const std::wstring& text);
@@ -121,6 +136,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     template <class C>
     void SerializeImplForCharType(std::basic_string<C>& out) const;
 
@@ -152,6 +168,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     template <class C>
     void FormatImpl(std::basic_string<C>& out) const;
 
@@ -184,6 +201,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     template <class C>
     void FormatImpl(std::basic_string<C>& out) const;
 
