@@ -8,6 +8,8 @@
 #include <kivJSON/JSONObject.h>
 #include <kivJSON/JSONValue.h>
 
+#include <cstddef>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +50,17 @@ public:
     // Appends the compact text of this value; the base writes "null".
     virtual void Format(std::string& out) const;
     virtual void Format(std::wstring& out) const;
+
+    // Implementations, subclasses included, are allocated by these. Small
+    // objects come from per-thread caches of fixed-size slots (README, "Choices
+    // we made"), everything else from ::operator new; the virtual destructor
+    // passes the object's real size back.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t size, std::align_val_t alignment);
+    static void operator delete(void* block, std::size_t size, std::align_val_t alignment) noexcept;
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    static void operator delete(void*, void*) noexcept {}
 };
 
 class KIVJSON_API JsonNullTypeImpl : public JsonValueTypeImpl {
@@ -124,7 +137,6 @@ public:
 
 private:
     friend struct JsonTreeAccess;
-
     template <class C>
     void SerializeImplForCharType(std::basic_string<C>& out) const;
 
@@ -156,6 +168,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     template <class C>
     void FormatImpl(std::basic_string<C>& out) const;
 
@@ -188,6 +201,7 @@ public:
     void Format(std::wstring& out) const override;
 
 private:
+    friend struct JsonTreeAccess;
     template <class C>
     void FormatImpl(std::basic_string<C>& out) const;
 

@@ -1,5 +1,6 @@
 #include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONValue.h>
+#include "internal/TreeAccess.h"
 
 #include <ostream>
 #include <stdexcept>
@@ -177,30 +178,7 @@ JsonValue& JsonValue::operator[](size_t index) {
 // --- Comparison -----------------------------------------------------------------------
 
 bool JsonValue::operator==(const JsonValue& other) const {
-    if (m_impl.Get() == other.m_impl.Get()) {
-        return true;
-    }
-    const JsonType type = Type();
-    if (type != other.Type()) {
-        return false;
-    }
-    switch (type) {
-        case JsonType::Null:
-            return true;
-        case JsonType::Bool:
-            return AsBool() == other.AsBool();
-        case JsonType::Number:
-            return AsNumber() == other.AsNumber();
-        case JsonType::String:
-            return AsString() == other.AsString();
-        case JsonType::Array:
-            return static_cast<const _Private::JsonArrayTypeImpl*>(m_impl.Get())
-                ->IsEqual(static_cast<const _Private::JsonArrayTypeImpl*>(other.m_impl.Get()));
-        case JsonType::Object:
-            return static_cast<const _Private::JsonObjectTypeImpl*>(m_impl.Get())
-                ->IsEqual(static_cast<const _Private::JsonObjectTypeImpl*>(other.m_impl.Get()));
-    }
-    return false;
+    return _Private::JsonTreeAccess::EqualValues(*this, other);
 }
 
 bool JsonValue::operator!=(const JsonValue& other) const { return !(*this == other); }

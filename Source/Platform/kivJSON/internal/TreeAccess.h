@@ -15,6 +15,12 @@ namespace _Private {
 struct JsonTreeAccess {
     static JsonValueTypeImpl* Impl(const JsonValue& value) { return value.m_impl.Get(); }
 
+    // The exact class of an implementation: one of the library's own six, whose
+    // operations the walks perform inline, or a caller's subclass (Other), whose
+    // virtual operations they call.
+    enum class Kind : unsigned char { Null, Bool, Number, String, Array, Object, Other };
+    static Kind KindOf(const JsonValueTypeImpl& impl);
+
     static std::vector<JsonValue>& Elements(const JsonValueTypeImpl& array) {
         return const_cast<JsonArray&>(array.AsArray()).m_values;
     }
@@ -55,9 +61,16 @@ struct JsonTreeAccess {
 
     static UniquePtr<JsonValueTypeImpl> CopyTree(const JsonValueTypeImpl& root);
     static bool EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right);
+    // JsonValue's operator==.
+    static bool EqualValues(const JsonValue& left, const JsonValue& right);
+    // Deletes an implementation; the library's own classes without a virtual call.
+    static void Destroy(JsonValueTypeImpl* impl) noexcept;
     // Empties `children` without recursing once per level of the subtrees.
     template <class Children>
     static void ReleaseChildren(Children& children);
+    // Destroys every child (see Destroy) and empties `children`.
+    template <class Children>
+    static void DestroyChildren(Children& children) noexcept;
 };
 
 }  // namespace _Private

@@ -1,0 +1,348 @@
+// Copying, comparing and destroying trees with an explicit stack.
+//
+// The library's own six implementation classes are recognised by their exact
+// class and handled inline, without a virtual call per value. A caller's
+// subclass, at any depth, is handled through its own virtual operations
+// (CopyValue, Type, As..., its destructor).
+#include <kivJSON/JSONPrivateImpl.h>
+#include "internal/TreeAccess.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace _Private {
+
+namespace {
+
+// The first word of a polymorphic object is its vtable pointer; objects of one
+// exact class share it, a subclass has its own.
+const void* VtableOf(const JsonValueTypeImpl& impl) {
+    const void* vtable = nullptr;
+    std::memcpy(&vtable, static_cast<const void*>(&impl), sizeof vtable);
+    return vtable;
+}
+
+template <class T, class... Args>
+const void* VtableOfClass(Args&&... args) {
+    const T sample(std::forward<Args>(args)...);
+    return VtableOf(sample);
+}
+
+// In the order of JsonTreeAccess::Kind. Filled when the library is loaded; a
+// value met before that is treated as a subclass, which is slower but correct.
+const void* const g_libraryVtables[] = {
+    VtableOfClass<JsonNullTypeImpl>(),    VtableOfClass<JsonBoolTypeImpl>(false),
+    VtableOfClass<JsonNumberTypeImpl>(0), VtableOfClass<JsonStringTypeImpl>(std::string(), false),
+    VtableOfClass<JsonArrayTypeImpl>(),   VtableOfClass<JsonObjectTypeImpl>(),
+};
+
+template <class T>
+void DestroyExact(JsonValueTypeImpl* impl) noexcept {
+    T* object = static_cast<T*>(impl);
+    object->T::~T();
+    T::operator delete(object, sizeof(T));
+}
+
+}  // namespace
+
+JsonTreeAccess::Kind JsonTreeAccess::KindOf(const JsonValueTypeImpl& impl) {
+    const void* vtable = VtableOf(impl);
+    for (unsigned kind = 0; kind < 6; ++kind) {
+        if (vtable == g_libraryVtables[kind]) {
+            return static_cast<Kind>(kind);
+        }
+    }
+    return Kind::Other;
+}
+
+void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl) noexcept {
+    if (impl == nullptr) {
+        return;
+    }
+    switch (KindOf(*impl)) {
+        case Kind::Null:
+            return DestroyExact<JsonNullTypeImpl>(impl);
+        case Kind::Bool:
+            return DestroyExact<JsonBoolTypeImpl>(impl);
+        case Kind::Number:
+            return DestroyExact<JsonNumberTypeImpl>(impl);
+        case Kind::String:
+            return DestroyExact<JsonStringTypeImpl>(impl);
+        case Kind::Array:
+            return DestroyExact<JsonArrayTypeImpl>(impl);
+        case Kind::Object:
+            return DestroyExact<JsonObjectTypeImpl>(impl);
+        case Kind::Other:
+            break;
+    }
+    delete impl;
+}
+
+UniquePtr<JsonValueTypeImpl> JsonTreeAccess::EmptyLike(const JsonValueTypeImpl& container) {
+    if (container.Type() == JsonType::Array) {
+        return JsonMakeUnique<JsonArrayTypeImpl>();
+    }
+    return JsonMakeUnique<JsonObjectTypeImpl>();
+}
+
+UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& root) {
+    struct Pending {
+        const JsonValueTypeImpl* source;
+        JsonValueTypeImpl* copy;  // empty so far, owned by its parent in the copy
+    };
+    UniquePtr<JsonValueTypeImpl> result = EmptyLike(root);
+    std::vector<Pending> pending{{&root, result.Get()}};
+
+    // Scalars and empty containers are copied on the spot; nested containers are
+    // created empty, attached, and filled when their turn comes.
+    auto copyChild = [&pending](const JsonValue& child) {
+        const JsonValueTypeImpl& source = *Impl(child);
+        UniquePtr<JsonValueTypeImpl> copy;
+        switch (KindOf(source)) {
+            case Kind::Null:
+                copy = JsonMakeUnique<JsonNullTypeImpl>();
+                break;
+            case Kind::Bool:
+                copy = JsonMakeUnique<JsonBoolTypeImpl>(
+                    static_cast<const JsonBoolTypeImpl&>(source).m_value);
+                break;
+            case Kind::Number:
+                copy = JsonMakeUnique<JsonNumberTypeImpl>(
+                    static_cast<const JsonNumberTypeImpl&>(source));
+                break;
+            case Kind::String:
+                copy = JsonMakeUnique<JsonStringTypeImpl>(
+                    static_cast<const JsonStringTypeImpl&>(source));
+                break;
+            case Kind::Array:
+                copy = JsonMakeUnique<JsonArrayTypeImpl>();
+                if (!static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values.empty()) {
+                    pending.push_back({&source, copy.Get()});
+                }
+                break;
+            case Kind::Object:
+                copy = JsonMakeUnique<JsonObjectTypeImpl>();
+                if (!static_cast<const JsonObjectTypeImpl&>(source).m_object.m_pairs.empty()) {
+                    pending.push_back({&source, copy.Get()});
+                }
+                break;
+            case Kind::Other:
+                copy = source.CopyValue();
+                break;
+        }
+        return JsonValue(copy);
+    };
+
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        if (next.source->Type() == JsonType::Array) {
+            const std::vector<JsonValue>& source = Elements(*next.source);
+            std::vector<JsonValue>& copy = Elements(*next.copy);
+            copy.reserve(source.size());
+            for (const JsonValue& element : source) {
+                copy.push_back(copyChild(element));
+            }
+        } else {
+            const std::vector<JsonObject::Member>& source = Members(*next.source);
+            std::vector<JsonObject::Member>& copy = Members(*next.copy);
+            copy.reserve(source.size());
+            for (const JsonObject::Member& member : source) {
+                copy.emplace_back(member.first, copyChild(member.second));
+            }
+        }
+    }
+    return result;
+}
+
+namespace {
+
+// The comparison through the virtual operations, for values of which at least
+// one is a caller's subclass.
+bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
+    const JsonType type = a.Type();
+    if (type != b.Type()) {
+        return false;
+    }
+    switch (type) {
+        case JsonType::Null:
+            return true;
+        case JsonType::Bool:
+            return a.AsBool() == b.AsBool();
+        case JsonType::Number:
+            return a.AsNumber() == b.AsNumber();
+        case JsonType::String:
+            return a.AsString() == b.AsString();
+        case JsonType::Array:
+        case JsonType::Object:
+            return JsonTreeAccess::EqualTrees(*JsonTreeAccess::Impl(a), *JsonTreeAccess::Impl(b));
+    }
+    return false;
+}
+
+}  // namespace
+
+bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right) {
+    std::vector<std::pair<const JsonValueTypeImpl*, const JsonValueTypeImpl*>> pending{
+        {&left, &right}};
+
+    // Scalars are compared on the spot, containers later.
+    auto childrenEqual = [&pending](const JsonValue& a, const JsonValue& b) {
+        const JsonValueTypeImpl& x = *Impl(a);
+        const JsonValueTypeImpl& y = *Impl(b);
+        const Kind kind = KindOf(x);
+        if (kind == Kind::Other || KindOf(y) == Kind::Other) {
+            const JsonType type = a.Type();
+            if ((type == JsonType::Array || type == JsonType::Object) && type == b.Type()) {
+                if (&x != &y) {
+                    pending.emplace_back(&x, &y);
+                }
+                return true;
+            }
+            return EqualThroughInterface(a, b);
+        }
+        if (kind != KindOf(y)) {
+            return false;
+        }
+        switch (kind) {
+            case Kind::Bool:
+                return static_cast<const JsonBoolTypeImpl&>(x).m_value ==
+                       static_cast<const JsonBoolTypeImpl&>(y).m_value;
+            case Kind::Number:
+                return static_cast<const JsonNumberTypeImpl&>(x).m_number ==
+                       static_cast<const JsonNumberTypeImpl&>(y).m_number;
+            case Kind::String:
+                return static_cast<const JsonStringTypeImpl&>(x).m_value ==
+                       static_cast<const JsonStringTypeImpl&>(y).m_value;
+            case Kind::Array:
+            case Kind::Object:
+                if (&x != &y) {
+                    pending.emplace_back(&x, &y);
+                }
+                return true;
+            case Kind::Null:
+            case Kind::Other:
+                break;
+        }
+        return true;
+    };
+
+    while (!pending.empty()) {
+        const auto [a, b] = pending.back();
+        pending.pop_back();
+        if (a->Size() != b->Size()) {
+            return false;
+        }
+        if (a->Type() == JsonType::Array) {
+            const std::vector<JsonValue>& as = Elements(*a);
+            const std::vector<JsonValue>& bs = Elements(*b);
+            for (size_t i = 0; i < as.size(); ++i) {
+                if (!childrenEqual(as[i], bs[i])) {
+                    return false;
+                }
+            }
+        } else {
+            const std::vector<JsonObject::Member>& as = Members(*a);
+            const std::vector<JsonObject::Member>& bs = Members(*b);
+            for (size_t i = 0; i < as.size(); ++i) {
+                if (as[i].first != bs[i].first || !childrenEqual(as[i].second, bs[i].second)) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool JsonTreeAccess::EqualValues(const JsonValue& left, const JsonValue& right) {
+    if (Impl(left) == Impl(right)) {
+        return true;
+    }
+    // The root is compared as the child of a one-element array would be.
+    const Kind kind = KindOf(*Impl(left));
+    if (kind == Kind::Other || kind != KindOf(*Impl(right))) {
+        return EqualThroughInterface(left, right);
+    }
+    switch (kind) {
+        case Kind::Null:
+            return true;
+        case Kind::Bool:
+            return static_cast<const JsonBoolTypeImpl&>(*Impl(left)).m_value ==
+                   static_cast<const JsonBoolTypeImpl&>(*Impl(right)).m_value;
+        case Kind::Number:
+            return static_cast<const JsonNumberTypeImpl&>(*Impl(left)).m_number ==
+                   static_cast<const JsonNumberTypeImpl&>(*Impl(right)).m_number;
+        case Kind::String:
+            return static_cast<const JsonStringTypeImpl&>(*Impl(left)).m_value ==
+                   static_cast<const JsonStringTypeImpl&>(*Impl(right)).m_value;
+        case Kind::Array:
+        case Kind::Object:
+        case Kind::Other:
+            break;
+    }
+    return EqualTrees(*Impl(left), *Impl(right));
+}
+
+namespace {
+
+// Destruction recurses normally (and allocates nothing) down to this depth;
+// below it, nested containers are emptied through a worklist.
+constexpr unsigned kRecursiveTeardownDepth = 256;
+thread_local unsigned t_teardownDepth = 0;
+
+JsonValue& ChildValue(JsonValue& element) {
+    return element;
+}
+JsonValue& ChildValue(JsonObject::Member& member) {
+    return member.second;
+}
+
+// Moves the nested containers among `children` to `pending`. If the worklist
+// cannot grow, a child simply stays and is destroyed by recursion.
+template <class Children>
+void DetachNestedContainers(Children& children, std::vector<JsonValue>& pending) noexcept {
+    for (auto& child : children) {
+        JsonValue& value = ChildValue(child);
+        if (JsonTreeAccess::Impl(value) != nullptr && JsonTreeAccess::IsNestedContainer(value)) {
+            try {
+                pending.push_back(std::move(value));
+            } catch (...) {
+            }
+        }
+    }
+}
+
+}  // namespace
+
+template <class Children>
+void JsonTreeAccess::DestroyChildren(Children& children) noexcept {
+    for (auto& child : children) {
+        Destroy(ChildValue(child).m_impl.Release());
+    }
+    children.clear();
+}
+
+template <class Children>
+void JsonTreeAccess::ReleaseChildren(Children& children) {
+    if (t_teardownDepth < kRecursiveTeardownDepth) {
+        ++t_teardownDepth;
+        DestroyChildren(children);
+        --t_teardownDepth;
+        return;
+    }
+    std::vector<JsonValue> pending;
+    DetachNestedContainers(children, pending);
+    DestroyChildren(children);
+    while (!pending.empty()) {
+        JsonValue next = std::move(pending.back());
+        pending.pop_back();
+        if (next.Type() == JsonType::Array) {
+            DetachNestedContainers(Elements(*Impl(next)), pending);
+        } else {
+            DetachNestedContainers(Members(*Impl(next)), pending);
+        }
+    }  // `next` is destroyed here, its nested containers already detached
+}
+
+}  // namespace _Private

@@ -1,0 +1,246 @@
+// Allocation of the type implementations: JsonMakeUnique's `new` and the
+// virtual destructor's `delete` land in the class-specific operators of
+// JsonValueTypeImpl defined here.
+//
+// With KIVJSON_POOL_ALLOCATOR (the default), objects of up to 128 bytes are
+// carved from 32 KiB chunks, one size class (a multiple of 16 bytes) per chunk.
+// Each thread carves from one active chunk per class and reuses the slots it
+// frees there itself, without atomics. Any other free (another thread, or a
+// chunk its carver has moved on from) only decrements the chunk's atomic count;
+// the thread that brings the count to zero takes the chunk: it keeps up to
+// kKeptEmptyChunks empty chunks for reuse and hands the rest back to
+// ::operator delete. No lock anywhere, and after every value is gone a thread
+// holds at most (kClasses + kKeptEmptyChunks) chunks (320 KiB); an exited
+// thread holds none. Chunks come from the replaceable ::operator new, so its
+// std::bad_alloc reaches the caller unchanged.
+//
+// Built without the pool (sanitizer and memcheck builds), every object is its
+// own ::operator new block, so those tools see each one.
+#include <kivJSON/JSONPrivateImpl.h>
+
+#include <new>
+
+#ifndef KIVJSON_POOL_ALLOCATOR
+#define KIVJSON_POOL_ALLOCATOR 1
+#endif
+
+#if KIVJSON_POOL_ALLOCATOR
+
+#include <atomic>
+#include <cstdint>
+
+namespace _Private {
+namespace {
+
+constexpr size_t kChunkBytes = 32 * 1024;
+constexpr size_t kGranule = 16;
+constexpr size_t kClasses = 8;  // slots of 16, 32, ..., 128 bytes
+constexpr size_t kMaxPooledSize = kClasses * kGranule;
+constexpr size_t kKeptEmptyChunks = 2;
+
+struct FreeSlot {
+    FreeSlot* next;
+};
+
+// The header at the start of every chunk; slots follow it.
+struct alignas(64) Chunk {
+    // Slots carved and not yet returned remotely, plus one while a thread
+    // carves from the chunk. Whoever brings it to zero owns the chunk.
+    std::atomic<uint32_t> count;
+    // The carving thread's cache, or null once it has moved on. Only the
+    // carving thread writes it; other threads only compare it with their own.
+    std::atomic<struct ThreadCache*> carver;
+    // Fields of the carving thread only.
+    char* bump;
+    char* end;
+    FreeSlot* freeSlots;
+    uint32_t freeCount;
+};
+
+constexpr size_t kHeaderBytes = sizeof(Chunk);
+static_assert(kHeaderBytes % kGranule == 0, "slots must stay 16-byte aligned");
+
+Chunk* ChunkOf(void* slot) {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(slot) & ~(kChunkBytes - 1));
+}
+
+size_t ClassOf(size_t size) {
+    return (size + kGranule - 1) / kGranule - 1;
+}
+
+void RegisterThreadExit();
+
+struct ThreadCache {
+    Chunk* active[kClasses];
+    Chunk* empty[kKeptEmptyChunks];
+    size_t emptyCount;
+    bool finished;  // the thread is exiting: carve no chunk for later
+
+    Chunk* NewChunk() {
+        if (emptyCount != 0) {
+            return empty[--emptyCount];
+        }
+        return static_cast<Chunk*>(::operator new(kChunkBytes, std::align_val_t(kChunkBytes)));
+    }
+
+    // A chunk whose count reached zero: nobody else can reach it any more.
+    void TakeEmpty(Chunk* chunk) {
+        chunk->~Chunk();
+        if (emptyCount < kKeptEmptyChunks && !finished) {
+            RegisterThreadExit();
+            empty[emptyCount++] = chunk;
+        } else {
+            ::operator delete(chunk, kChunkBytes, std::align_val_t(kChunkBytes));
+        }
+    }
+
+    void Activate(size_t cls) {
+        if (!finished) {
+            RegisterThreadExit();
+        }
+        Chunk* chunk = new (NewChunk()) Chunk();
+        chunk->count.store(1, std::memory_order_relaxed);
+        chunk->carver.store(this, std::memory_order_relaxed);
+        chunk->bump = reinterpret_cast<char*>(chunk) + kHeaderBytes;
+        chunk->end = reinterpret_cast<char*>(chunk) + kChunkBytes;
+        chunk->freeSlots = nullptr;
+        chunk->freeCount = 0;
+        active[cls] = chunk;
+    }
+
+    // Stops carving from the chunk of `cls`: its free slots and the carver's
+    // share leave the count.
+    void Retire(size_t cls) {
+        Chunk* chunk = active[cls];
+        active[cls] = nullptr;
+        chunk->carver.store(nullptr, std::memory_order_relaxed);
+        const uint32_t share = chunk->freeCount + 1;
+        if (chunk->count.fetch_sub(share, std::memory_order_acq_rel) == share) {
+            TakeEmpty(chunk);
+        }
+    }
+
+    void* Allocate(size_t cls) {
+        Chunk* chunk = active[cls];
+        if (chunk != nullptr) {
+            if (FreeSlot* slot = chunk->freeSlots) {
+                chunk->freeSlots = slot->next;
+                --chunk->freeCount;
+                return slot;
+            }
+            const size_t slotBytes = (cls + 1) * kGranule;
+            if (static_cast<size_t>(chunk->end - chunk->bump) >= slotBytes) {
+                void* slot = chunk->bump;
+                chunk->bump += slotBytes;
+                chunk->count.fetch_add(1, std::memory_order_relaxed);
+                return slot;
+            }
+            Retire(cls);
+        }
+        Activate(cls);  // may throw std::bad_alloc; nothing is held then
+        chunk = active[cls];
+        void* slot = chunk->bump;
+        chunk->bump += (cls + 1) * kGranule;
+        chunk->count.fetch_add(1, std::memory_order_relaxed);
+        if (finished) {
+            Retire(cls);  // carved during thread exit: leave nothing behind
+        }
+        return slot;
+    }
+
+    void Free(void* block) {
+        Chunk* chunk = ChunkOf(block);
+        if (chunk->carver.load(std::memory_order_relaxed) == this) {
+            FreeSlot* slot = static_cast<FreeSlot*>(block);
+            slot->next = chunk->freeSlots;
+            chunk->freeSlots = slot;
+            ++chunk->freeCount;
+            return;
+        }
+        if (chunk->count.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            TakeEmpty(chunk);
+        }
+    }
+
+    void Finish() {
+        finished = true;
+        for (size_t cls = 0; cls < kClasses; ++cls) {
+            if (active[cls] != nullptr) {
+                Retire(cls);
+            }
+        }
+        while (emptyCount != 0) {
+            ::operator delete(empty[--emptyCount], kChunkBytes, std::align_val_t(kChunkBytes));
+        }
+    }
+};
+
+// Plain data (zero-initialised, no constructor or destructor), so it stays
+// usable while other thread_local objects are destroyed; the guard below gives
+// its chunks back when the thread exits. A thread registers the guard when it
+// first holds a chunk.
+thread_local ThreadCache t_cache;
+
+struct ThreadCacheGuard {
+    ThreadCacheGuard() = default;
+    ThreadCacheGuard(const ThreadCacheGuard&) = delete;
+    ThreadCacheGuard& operator=(const ThreadCacheGuard&) = delete;
+    ~ThreadCacheGuard() { t_cache.Finish(); }
+};
+
+void RegisterThreadExit() {
+    thread_local ThreadCacheGuard guard;
+    (void)guard;
+}
+
+}  // namespace
+
+void* JsonValueTypeImpl::operator new(std::size_t size) {
+    if (size > kMaxPooledSize) {
+        return ::operator new(size);
+    }
+    return t_cache.Allocate(ClassOf(size));
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
+    if (block == nullptr) {
+        return;
+    }
+    if (size > kMaxPooledSize) {
+        ::operator delete(block, size);
+        return;
+    }
+    t_cache.Free(block);
+}
+
+}  // namespace _Private
+
+#else  // !KIVJSON_POOL_ALLOCATOR
+
+namespace _Private {
+
+void* JsonValueTypeImpl::operator new(std::size_t size) {
+    return ::operator new(size);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
+    ::operator delete(block, size);
+}
+
+}  // namespace _Private
+
+#endif
+
+namespace _Private {
+
+// Over-aligned subclasses bypass the pool: its slots are 16-byte aligned.
+void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignment) {
+    return ::operator new(size, alignment);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::size_t size,
+                                        std::align_val_t alignment) noexcept {
+    ::operator delete(block, size, alignment);
+}
+
+}  // namespace _Private
