@@ -190,14 +190,14 @@ if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
       -DCONSUMER_DIR=${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/consumer
       -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test
       -DCXX=${CMAKE_CXX_COMPILER}
-      -DGENERATOR=${CMAKE_GENERATOR}
+      -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
       -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/InstallAndConsume.cmake)
   set_tests_properties(InstallAndConsume PROPERTIES TIMEOUT 300)
   find_program(KIVJSON_DPKG_DEB dpkg-deb)
   if(KIVJSON_DPKG_DEB)
     add_test(NAME PackageDeb
       COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
-        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test
+        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
         -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/PackageDeb.cmake)
     set_tests_properties(PackageDeb PROPERTIES TIMEOUT 300)
   endif()
