@@ -1,10 +1,15 @@
 # Install layout, CMake package, pkg-config file and the Debian package.
 #
 #   include/kivJSON/*.h, include/kivCore/*.h   public headers
-#   lib/libkivJSON.so.1, lib/libkivCore.so.1   versioned shared libraries
-#   bin/kivjson                                the command-line tool
-#   lib/cmake/kivJSON/                         find_package(kivJSON CONFIG)
-#   lib/pkgconfig/kivJSON.pc                   pkg-config --cflags --libs kivJSON
+#   LIBDIR/libkivJSON.so.1, libkivCore.so.1    versioned shared libraries
+#   bin/kivjson, share/man/man1/kivjson.1.gz   the command-line tool
+#   LIBDIR/cmake/kivJSON/                      find_package(kivJSON CONFIG)
+#   LIBDIR/pkgconfig/kivJSON.pc                pkg-config --cflags --libs kivJSON
+#   share/doc/<package>/copyright              the licence, once per package
+#
+# LIBDIR is lib/<multiarch> (lib/x86_64-linux-gnu) on Debian for every prefix,
+# so that one build gives both the Debian packages and a $HOME/.local install;
+# -DCMAKE_INSTALL_LIBDIR=lib changes it.
 include(CMakePackageConfigHelpers)
 
 set(KIVJSON_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/kivJSON)
@@ -22,7 +27,7 @@ install(DIRECTORY Source/Platform/kivJSON Source/Platform/kivCore
   FILES_MATCHING PATTERN "*.h"
   PATTERN internal EXCLUDE)  # the library's own walkers; no public header includes them
 if(TARGET kivjson)
-  install(TARGETS kivjson RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  install(TARGETS kivjson RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Tool)
 endif()
 
 install(EXPORT kivJSONTargets
@@ -46,24 +51,136 @@ configure_file(cmake/kivJSON.pc.in ${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
 
-# cpack -G DEB: one package with the libraries, headers, CMake files and tool.
-set(CPACK_PACKAGE_NAME kivjson)
+# --- Licence, changelog and man page -------------------------------------------
+# Each Debian package carries the licence as /usr/share/doc/<package>/copyright
+# (machine-readable format) and a changelog.Debian.gz; a prefix install gets the
+# same tree under <prefix>/share/doc.
+set(KIVJSON_PACKAGE_MAINTAINER "kivJSON developers <maintainers@kivjson.example>" CACHE STRING
+    "Maintainer field of the Debian packages (whoever publishes them puts their own address)")
+set(KIVJSON_PACKAGE_RELEASE 1)
+set(KIVJSON_PACKAGE_VERSION ${PROJECT_VERSION}-${KIVJSON_PACKAGE_RELEASE})
+set(KIVJSON_PACKAGE_SOURCE kivjson)
+set(KIVJSON_PACKAGE_RUNTIME libkivjson1)
+set(KIVJSON_PACKAGE_DEVELOPMENT libkivjson-dev)
+set(KIVJSON_PACKAGE_TOOL kivjson)
+
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE license_lines)
+list(FILTER license_lines EXCLUDE REGEX "^(MIT License|Copyright)")
+list(POP_FRONT license_lines)  # the blank line after the copyright line
+set(KIVJSON_LICENSE_TEXT "")
+foreach(line IN LISTS license_lines)
+  if(line STREQUAL "")
+    set(line ".")
+  endif()
+  string(APPEND KIVJSON_LICENSE_TEXT " ${line}\n")
+endforeach()
+string(STRIP "${KIVJSON_LICENSE_TEXT}" KIVJSON_LICENSE_TEXT)
+string(PREPEND KIVJSON_LICENSE_TEXT " ")
+set(debian_dir ${CMAKE_CURRENT_BINARY_DIR}/debian)
+configure_file(cmake/debian/copyright.in ${debian_dir}/copyright @ONLY)
+configure_file(cmake/debian/changelog.in ${debian_dir}/changelog @ONLY)
+# gzip -n: no name or time stamp, so the packages are reproducible.
+foreach(file changelog)
+  execute_process(COMMAND gzip -9nc ${debian_dir}/${file} OUTPUT_FILE ${debian_dir}/${file}.Debian.gz)
+endforeach()
+execute_process(COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/docs/kivjson.1 OUTPUT_FILE ${debian_dir}/kivjson.1.gz)
+
+foreach(component Runtime Development Tool)
+  string(TOUPPER ${component} upper)
+  install(FILES ${debian_dir}/copyright ${debian_dir}/changelog.Debian.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KIVJSON_PACKAGE_${upper}} COMPONENT ${component})
+endforeach()
+if(TARGET kivjson)
+  install(FILES ${debian_dir}/kivjson.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Tool)
+endif()
+
+# Under /usr the loader finds everything in its default path, and Debian wants
+# no run path there: drop it (a prefix such as $HOME/.local keeps it).
+set(rpath_files ${CMAKE_INSTALL_LIBDIR}/libkivJSON.so.${PROJECT_VERSION})
+set(rpath_components Runtime)
+if(TARGET kivjson)
+  list(APPEND rpath_files ${CMAKE_INSTALL_BINDIR}/kivjson)
+  list(APPEND rpath_components Tool)
+endif()
+foreach(file component IN ZIP_LISTS rpath_files rpath_components)
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}/usr/${file}\")
+    endif()" COMPONENT ${component})
+endforeach()
+
+# --- cpack -G DEB: three packages, shaped as Debian ships a library ---------------
+#   libkivjson1     libkivJSON.so.1 and libkivCore.so.1 in the multiarch folder
+#   libkivjson-dev  headers, the unversioned .so links, CMake package, kivJSON.pc
+#   kivjson         the command-line tool and its man page
+set(CPACK_PACKAGE_NAME ${KIVJSON_PACKAGE_SOURCE})
 set(CPACK_PACKAGE_VENDOR "kivJSON")
-set(CPACK_PACKAGE_CONTACT "kivJSON developers <kivjson@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_CONTACT "${KIVJSON_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "kivJSON developers <kivjson@localhost>")
-set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL Runtime Development)
+if(TARGET kivjson)
+  list(APPEND CPACK_COMPONENTS_ALL Tool)
+endif()
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KIVJSON_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${KIVJSON_PACKAGE_RELEASE})
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SOURCE ${KIVJSON_PACKAGE_SOURCE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+# Each component's description starts with its own synopsis line.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${KIVJSON_PACKAGE_RUNTIME})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# The loader's cache is refreshed through libc's trigger. (CPack also writes
+# postinst/postrm scripts calling ldconfig for any library under /usr/lib:
+# redundant, and harmless.)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "JSON parser, writer and value model for C++17 (shared libraries)
+kivJSON parses JSON text (UTF-8 or wide strings and streams) into a tree of
+values, lets programs build, query, change, copy and compare such trees, and
+writes them back as compact JSON.
+
+This package holds the shared libraries libkivJSON and libkivCore, the core
+text functions kivJSON is built on.")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${KIVJSON_PACKAGE_DEVELOPMENT})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${KIVJSON_PACKAGE_RUNTIME} (= ${KIVJSON_PACKAGE_VERSION})")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "JSON parser, writer and value model for C++17 (development files)
+kivJSON parses JSON text (UTF-8 or wide strings and streams) into a tree of
+values, lets programs build, query, change, copy and compare such trees, and
+writes them back as compact JSON.
+
+This package holds the headers, the link-time libraries, the CMake package
+(find_package(kivJSON CONFIG)) and the pkg-config file.")
+set(CPACK_DEBIAN_TOOL_PACKAGE_NAME ${KIVJSON_PACKAGE_TOOL})
+set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${KIVJSON_PACKAGE_RUNTIME} (= ${KIVJSON_PACKAGE_VERSION})")
+set(CPACK_DEBIAN_TOOL_DESCRIPTION "command-line tool to check, reformat and query JSON documents
+kivjson validates JSON documents and reports errors with their line and
+column, writes documents compact or indented, prints the value at a JSON
+Pointer and counts values by type.")
+
+# dpkg-shlibdeps adds the C and C++ runtime packages; the libraries' own shlibs
+# file lets other packages depend on them the same way.
 find_program(KIVJSON_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KIVJSON_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The tool's own libraries come from the runtime package's staging folder.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ../Runtime/usr/${CMAKE_INSTALL_LIBDIR})
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6")
 endif()
-include(CPack)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+if(KIVJSON_TOP_LEVEL)
+  include(CPack)
+endif()
 
 # An outside consumer is built without sanitizers, so it cannot link a sanitized build.
 if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
@@ -73,14 +190,14 @@ if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
       -DCONSUMER_DIR=${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/consumer
       -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test
       -DCXX=${CMAKE_CXX_COMPILER}
-      -DGENERATOR=${CMAKE_GENERATOR}
+      -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
       -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/InstallAndConsume.cmake)
   set_tests_properties(InstallAndConsume PROPERTIES TIMEOUT 300)
   find_program(KIVJSON_DPKG_DEB dpkg-deb)
   if(KIVJSON_DPKG_DEB)
     add_test(NAME PackageDeb
       COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
-        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test
+        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
         -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/PackageDeb.cmake)
     set_tests_properties(PackageDeb PROPERTIES TIMEOUT 300)
   endif()

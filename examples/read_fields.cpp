@@ -1,6 +1,6 @@
 // Parses a document and reads typed fields with the lookup helpers, which
 // report absence and wrong types by their result instead of throwing.
-// Usage: read_fields [FILE]   (default: the sample order next to this program's source)
+// Usage: read_fields [FILE]   (default: sample.json in the current folder)
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const char* path = argc > 1 ? argv[1] : KIVJSON_SAMPLE_JSON;
+    const char* path = argc > 1 ? argv[1] : "sample.json";
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         std::cerr << "cannot open " << path << '\n';

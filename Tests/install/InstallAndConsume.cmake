@@ -22,9 +22,9 @@ set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-foreach(file include/kivJSON/JSONValue.h include/kivCore/UniquePtr.h lib/libkivJSON.so.1
-             lib/libkivCore.so.1 bin/kivjson lib/pkgconfig/kivJSON.pc
-             lib/cmake/kivJSON/kivJSONConfig.cmake lib/cmake/kivJSON/kivJSONConfigVersion.cmake)
+foreach(file include/kivJSON/JSONValue.h include/kivCore/UniquePtr.h ${LIBDIR}/libkivJSON.so.1
+             ${LIBDIR}/libkivCore.so.1 bin/kivjson ${LIBDIR}/pkgconfig/kivJSON.pc
+             ${LIBDIR}/cmake/kivJSON/kivJSONConfig.cmake)
   if(NOT EXISTS ${prefix}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()
@@ -40,9 +40,9 @@ run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
 expect_ok(${WORK_DIR}/cmake-build/consumer)
 
 # 2. pkg-config
-set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
 run(pkg-config --cflags --libs kivJSON)
 string(STRIP "${run_output}" flags)
 separate_arguments(flags UNIX_COMMAND "${flags}")
 run(${CXX} -std=c++17 ${CONSUMER_DIR}/consumer.cpp ${flags} -o ${WORK_DIR}/consumer-pc)
-expect_ok(${WORK_DIR}/consumer-pc ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/lib)
+expect_ok(${WORK_DIR}/consumer-pc ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR})
