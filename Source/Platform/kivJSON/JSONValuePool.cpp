@@ -90,7 +90,7 @@ struct ThreadCache {
             RegisterThreadExit();
             empty[emptyCount++] = chunk;
         } else {
-            ::operator delete(chunk, kChunkBytes, std::align_val_t(kChunkBytes));
+            ::operator delete(chunk, std::align_val_t(kChunkBytes));
         }
     }
 
@@ -170,7 +170,7 @@ struct ThreadCache {
             }
         }
         while (emptyCount != 0) {
-            ::operator delete(empty[--emptyCount], kChunkBytes, std::align_val_t(kChunkBytes));
+            ::operator delete(empty[--emptyCount], std::align_val_t(kChunkBytes));
         }
     }
 };
@@ -207,7 +207,7 @@ void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept 
         return;
     }
     if (size > kMaxPooledSize) {
-        ::operator delete(block, size);
+        ::operator delete(block);
         return;
     }
     t_cache.Free(block);
@@ -223,8 +223,8 @@ void* JsonValueTypeImpl::operator new(std::size_t size) {
     return ::operator new(size);
 }
 
-void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
-    ::operator delete(block, size);
+void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
+    ::operator delete(block);
 }
 
 }  // namespace _Private
@@ -238,9 +238,9 @@ void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignme
     return ::operator new(size, alignment);
 }
 
-void JsonValueTypeImpl::operator delete(void* block, std::size_t size,
+void JsonValueTypeImpl::operator delete(void* block, std::size_t,
                                         std::align_val_t alignment) noexcept {
-    ::operator delete(block, size, alignment);
+    ::operator delete(block, alignment);
 }
 
 }  // namespace _Private
