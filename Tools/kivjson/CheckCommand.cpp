@@ -17,9 +17,10 @@ const char kCheckUsage[] =
     "on stderr, where LINE:COLUMN is the first character of the offending token\n"
     "(columns count characters, from 1), or one past the end of the text when it\n"
     "ran out. Text left over after a complete value is reported at its start.\n"
-    "A malformed token (code 8) is followed by what was found there, e.g.\n"
-    "': unexpected character 'N'', ': unexpected end of input', ': byte-order\n"
-    "mark' or ': UTF-16 text'. The exit status is the worst of all files.\n"
+    "A malformed token (code 8) is followed by what was found there:\n"
+    "  ...: error: Malformed token (kivJSON 8): unexpected character 'N'\n"
+    "(or: unexpected end of input, byte-order mark, UTF-16 text). The exit\n"
+    "status is the worst of all files.\n"
     "\n"
     "  --strict    accept exactly RFC 8259 JSON: no comments, no leading zeros,\n"
     "              only space, tab, line feed and carriage return as whitespace,\n"
@@ -28,6 +29,7 @@ const char kCheckUsage[] =
     "              U+FFFD) and use the wide parser\n"
     "  --lines     JSON Lines: each line is one document; lines holding only\n"
     "              whitespace are skipped; positions are the file's own\n"
+    "              lines and columns\n"
     "  -v          print 'FILE: ok' for each file whose documents are all valid\n";
 
 }  // namespace

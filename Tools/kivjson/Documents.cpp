@@ -74,7 +74,7 @@ int VisitDocuments(const std::string& path, const ReadSettings& settings,
     const char* const text = input.text.data();
     const char* const end = text + input.text.size();
     size_t lineNumber = 1;
-    for (const char* start = text; start < end && worst != kExitUsage; ++lineNumber) {
+    for (const char* start = text; start < end && !OutputFailed(); ++lineNumber) {
         const char* stop = static_cast<const char*>(std::memchr(start, '\n', end - start));
         stop = stop != nullptr ? stop : end;
         if (!IsBlank(start, stop)) {
@@ -93,13 +93,10 @@ int VisitDocuments(const std::string& path, const ReadSettings& settings,
 int VisitAll(const std::vector<std::string>& paths, const ReadSettings& settings,
              const std::function<int(ParsedDocument&)>& visit, std::string& out) {
     int worst = kExitOk;
-    for (size_t i = 0; i < paths.size() && worst != kExitUsage; ++i) {
+    for (size_t i = 0; i < paths.size() && !OutputFailed(); ++i) {
         worst = std::max(worst, VisitDocuments(paths[i], settings, visit));
     }
-    if (worst != kExitUsage && !WriteOutput(out)) {
-        worst = kExitUsage;
-    }
-    return worst;
+    return WriteOutput(out) ? worst : kExitUsage;
 }
 
 bool FlushLargeOutput(std::string& out) {

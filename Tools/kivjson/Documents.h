@@ -38,13 +38,13 @@ std::optional<int> InputPaths(const char* command, const CommandLine& line, size
 // reporting each one that does not on stderr. A whole-file document's text is
 // released before `visit` runs. Returns the worst status: 2 when the input
 // cannot be read, 1 when a document is invalid, else the worst `visit` gave;
-// stops after a `visit` that returns 2 (its output failed). `inputBytes`, when
+// stops once output failed (OutputFailed()). `inputBytes`, when
 // given, receives the length of the input.
 int VisitDocuments(const std::string& path, const ReadSettings& settings,
                    const std::function<int(ParsedDocument&)>& visit, size_t* inputBytes = nullptr);
 
 // VisitDocuments for each path in turn (stopping once output failed), then
-// writes what is left in `out`. Returns the worst status.
+// writes what is left in `out`. Returns the worst status, 2 when output failed.
 int VisitAll(const std::vector<std::string>& paths, const ReadSettings& settings,
              const std::function<int(ParsedDocument&)>& visit, std::string& out);
 

@@ -25,14 +25,15 @@ const char kMinifyUsage[] =
     "Usage: kivjson minify [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
     "\n"
     "Writes each document as compact JSON (no whitespace) on one line, so\n"
-    "--lines gives JSON Lines back.\n" KIVJSON_WRITE_HELP;
+    "--lines gives JSON Lines back.\n"
+    "\n" KIVJSON_WRITE_HELP;
 
 const char kPrettyUsage[] =
     "Usage: kivjson pretty [--indent N] [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
     "\n"
     "Writes each document with N spaces per level (default 2, at most 16; 0 gives\n"
-    "compact text), one value per line, members in document order.\n" KIVJSON_WRITE_HELP
-    "  --indent N         spaces per nesting level\n";
+    "compact text), one value per line, members in document order.\n"
+    "\n" KIVJSON_WRITE_HELP "  --indent N         spaces per nesting level\n";
 
 // Writes every document of the inputs in `style`.
 int WriteDocuments(const char* command, const CommandLine& line, const TextStyle& style) {
