@@ -29,7 +29,7 @@ expect() {
     fi
 }
 
-NONFINITE_GET="kivjson get: cannot write a number that is infinite or NaN as JSON (--allow-nonfinite writes it as null)"$'\n'
+NONFINITE="nonfinite.json: cannot write a number that is infinite or NaN as JSON (--allow-nonfinite writes it as null)"$'\n'
 
 case $GROUP in
 check)
@@ -46,11 +46,12 @@ check)
     printf '{"k": "\\q"}' >bad-escape.json
     printf '/* note */ {"a": [1, 2.5e3, -7], "b": "caf\xc3\xa9"} // end\n' >valid.json
     E=" error:"
-    expect trailing-comma 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check trailing-comma.json
+    T="Malformed token (kivJSON 8):"
+    expect trailing-comma 1 "" "trailing-comma.json:1:13:$E $T unexpected character ']'"$'\n' check trailing-comma.json
     expect keyword 1 "" "keyword.json:2:8:$E Malformed literal (kivJSON 4)"$'\n' check keyword.json
-    expect after-utf8 1 "" "after-utf8.json:1:7:$E Malformed token (kivJSON 8)"$'\n' check after-utf8.json
+    expect after-utf8 1 "" "after-utf8.json:1:7:$E $T unexpected character 'x'"$'\n' check after-utf8.json
     expect unterminated 1 "" "unterminated.json:1:6:$E Malformed array literal (kivJSON 2)"$'\n' check unterminated.json
-    expect empty 1 "" "empty.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check empty.json
+    expect empty 1 "" "empty.json:1:1:$E $T unexpected end of input"$'\n' check empty.json
     expect two-values 1 "" "two-values.json:1:3:$E Left-over characters in stream after parsing a JSON value (kivJSON 1)"$'\n' check two-values.json
     expect extra-bracket 1 "" "extra-bracket.json:1:4:$E Mismatched braces (kivJSON 9)"$'\n' check extra-bracket.json
     expect no-colon 1 "" "no-colon.json:1:6:$E Malformed object literal (kivJSON 5)"$'\n' check no-colon.json
@@ -60,7 +61,7 @@ check)
     printf '["\xc3\xa9\xff"]' >bad-utf8.json
     printf '[1e999]' >huge.json
     expect strict-plain 0 "" "" check --strict plain.json
-    expect strict-comment 1 "" "valid.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check --strict valid.json
+    expect strict-comment 1 "" "valid.json:1:1:$E $T unexpected character '/'"$'\n' check --strict valid.json
     expect strict-zero 1 "" "leading-zero.json:2:2:$E Malformed numeric literal (kivJSON 6)"$'\n' check --strict leading-zero.json
     expect strict-utf8 1 "" "bad-utf8.json:1:2:$E Malformed string literal (kivJSON 7)"$'\n' check --strict bad-utf8.json
     expect strict-huge 1 "" "huge.json:1:2:$E Malformed numeric literal (kivJSON 6)"$'\n' check --strict huge.json
@@ -68,12 +69,28 @@ check)
     expect left-over 1 "" "left-over.json:3:3:$E Left-over characters in stream after parsing a JSON value (kivJSON 1)"$'\n' check --wide left-over.json
     expect verbose 0 "valid.json: ok"$'\n' "" check -v valid.json
     expect wide-valid 0 "valid.json: ok"$'\n' "" check --wide -v valid.json
-    expect wide-invalid 1 "" "trailing-comma.json:1:13:$E Malformed token (kivJSON 8)"$'\n' check --wide trailing-comma.json
-    expect several 1 "valid.json: ok"$'\n' "empty.json:1:1:$E Malformed token (kivJSON 8)"$'\n' check -v valid.json empty.json
+    expect wide-invalid 1 "" "trailing-comma.json:1:13:$E $T unexpected character ']'"$'\n' check --wide trailing-comma.json
+    expect several 2 "valid.json: ok"$'\n' "empty.json:1:1:$E $T unexpected end of input"$'\n'"kivjson: cannot open 'missing.json': No such file or directory"$'\n' check -v valid.json empty.json missing.json
+    # After "Malformed token", what the parser met there.
+    printf '\xef\xbb\xbf{}' >bom.json; printf '{\0}\0' >utf16.json; printf '\xff\xfe[\0]\0' >utf16-bom.json
+    printf 'NaN' >nan.json; printf "['a']" >quote.json; printf '[\x01]' >control.json; printf '[\xff]' >byte.json
+    expect bom 1 "" "bom.json:1:1:$E $T byte-order mark"$'\n' check bom.json
+    expect utf16 1 "" "utf16.json:1:2:$E $T UTF-16 text"$'\n' check utf16.json
+    expect utf16-bom-wide 1 "" "utf16-bom.json:1:1:$E $T UTF-16 text"$'\n' check --wide utf16-bom.json
+    expect nan 1 "" "nan.json:1:1:$E $T unexpected character 'N'"$'\n' check nan.json
+    expect quote 1 "" "quote.json:1:2:$E $T unexpected character \"'\""$'\n' check quote.json
+    expect control 1 "" "control.json:1:2:$E $T unexpected character U+0001"$'\n' check control.json
+    expect byte 1 "" "byte.json:1:2:$E $T unexpected byte 0xFF"$'\n' check byte.json
+    expect byte-wide 1 "" "byte.json:1:2:$E $T unexpected character U+FFFD"$'\n' check --wide byte.json
+    # JSON Lines: blank lines skipped, positions in the file's own lines.
+    printf '{"a": 1}\n\n \t\n[1, 2]\r\n  [1,]\n{"b":\n' >docs.jsonl
+    expect lines 1 "" "docs.jsonl:5:6:$E $T unexpected character ']'"$'\n'"docs.jsonl:6:6:$E $T unexpected end of input"$'\n' check --lines docs.jsonl
+    expect lines-wide 1 "" "docs.jsonl:5:6:$E $T unexpected character ']'"$'\n'"docs.jsonl:6:6:$E $T unexpected end of input"$'\n' check --lines --wide docs.jsonl
+    expect lines-empty 0 "empty.json: ok"$'\n' "" check --lines -v empty.json
     expect missing 2 "" "kivjson: cannot open 'missing.json': No such file or directory"$'\n' check missing.json
     expect directory 2 "" "kivjson: cannot read '.': Is a directory"$'\n' check .
     printf '{"a":\n' >stdin.txt
-    STDIN=stdin.txt expect stdin 1 "" "<stdin>:2:1:$E Malformed token (kivJSON 8)"$'\n' check -
+    STDIN=stdin.txt expect stdin 1 "" "<stdin>:2:1:$E $T unexpected end of input"$'\n' check -
     STDIN=valid.json expect stdin-default 0 "<stdin>: ok"$'\n' "" check -v
     ;;
 get)
@@ -87,12 +104,14 @@ get)
     expect whole 0 '{"a/b":{"m~n":[10,"x\ty",true]},"d":1,"d":2,"s":"café","":0}'$'\n' "" get '' doc.json
     expect absent 1 "" $'doc.json: no value at /a~1b/m~0n/01\n' get '/a~1b/m~0n/01' doc.json
     expect bad-pointer 2 "" "kivjson get: 'd': JSON Pointer does not start with '/'"$'\n'"Try 'kivjson get --help'."$'\n' get d doc.json
-    expect several 2 $'1\n1\n' "bad.json:1:4: error: Malformed token (kivJSON 8)"$'\n'"kivjson: cannot open 'missing.json': No such file or directory"$'\n' get /d doc.json bad.json missing.json doc.json
+    expect several 2 $'1\n1\n' "bad.json:1:4: error: Malformed token (kivJSON 8): unexpected character ','"$'\n'"kivjson: cannot open 'missing.json': No such file or directory"$'\n' get /d doc.json bad.json missing.json doc.json
     STDIN=doc.json expect stdin 1 "" "<stdin>: no value at /x"$'\n' get /x -
     STDIN=doc.json expect stdin-default 0 $'10\n' "" get '/a~1b/m~0n/0'
     printf '{"ok": 0.1, "big": [1e999]}' >nonfinite.json
     expect finite-part 0 $'0.10000000000000001\n' "" get /ok nonfinite.json
-    expect nonfinite 1 "" "$NONFINITE_GET" get /big nonfinite.json
+    expect nonfinite 1 "" "$NONFINITE" get /big nonfinite.json
+    printf '{"d": 1}\n[]\n' >docs.jsonl
+    expect lines 1 $'1\n' "docs.jsonl:2: no value at /d"$'\n' get --lines /d docs.jsonl
     expect allow-nonfinite 0 $'[null]\n' "" get --allow-nonfinite /big nonfinite.json
     ;;
 pretty)
@@ -114,6 +133,7 @@ pretty)
     printf '[[true]]' >nested.json
     expect indent-4 0 $'[\n    [\n        true\n    ]\n]\n' "" pretty --indent 4 nested.json
     expect indent-0 0 $'[[true]]\n' "" pretty --indent=0 nested.json
+    expect several 0 $'[[true]]\n[[true]]\n' "" pretty --indent 0 nested.json nested.json
     printf ' "just text" ' >scalar.json
     STDIN=scalar.json expect scalar 0 $'"just text"\n' "" pretty -
     # The parser's nesting limit, written without running out of stack.
@@ -127,15 +147,22 @@ minify)
     STDIN=doc.json expect stdin 0 '{"a":[1,true,null,"x"],"b":{}}'$'\n' "" minify
     expect file 0 '{"a":[1,true,null,"x"],"b":{}}'$'\n' "" minify doc.json
     printf '[1,,2]' >bad.json
-    expect invalid 1 "" "bad.json:1:4: error: Malformed token (kivJSON 8)"$'\n' minify bad.json
+    BAD="bad.json:1:4: error: Malformed token (kivJSON 8): unexpected character ','"$'\n'
+    expect invalid 1 "" "$BAD" minify bad.json
+    printf '[1, 2]' >pair.json
+    STDIN=pair.json expect several 1 '{"a":[1,true,null,"x"],"b":{}}'$'\n''[1,2]'$'\n' "$BAD" minify doc.json bad.json -
+    printf ' { "a" : 1 }\n\n[ 1, 2 ]\r\n"x"' >docs.jsonl
+    expect lines 0 $'{"a":1}\n[1,2]\n"x"\n' "" minify --lines docs.jsonl
     printf '[0.1, 0.087, 1e21, -0.0, 5e-324]' >numbers.json
     expect shortest 0 $'[0.1,0.087,1e+21,-0,5e-324]\n' "" minify numbers.json
     expect exact 0 $'[0.10000000000000001,0.086999999999999994,1e+21,-0,4.9406564584124654e-324]\n' "" minify --exact numbers.json
     printf '[1e999, -1e999]' >nonfinite.json
     for command in minify pretty; do
-        expect "$command-nonfinite" 1 "" "kivjson $command: cannot write a number that is infinite or NaN as JSON (--allow-nonfinite writes it as null)"$'\n' $command nonfinite.json
+        expect "$command-nonfinite" 1 "" "$NONFINITE" $command nonfinite.json
     done
     expect allow-nonfinite 0 $'[null,null]\n' "" minify --allow-nonfinite --exact nonfinite.json
+    printf '1\n[1e999]\n' >nonfinite.jsonl
+    expect lines-nonfinite 1 $'1\n' "nonfinite.jsonl:2:${NONFINITE#nonfinite.json:}" minify --lines nonfinite.jsonl
     ;;
 stats)
     printf '{"a":[1,-2,2.5,{}],"b":{"c":null,"e":[]},"s":"q","t":false}' >doc.json
@@ -143,6 +170,7 @@ stats)
     cat >want.txt <<'WANT'
 file: doc.json
 size: 59 bytes
+documents: 1
 values: 11
   objects: 3 (members: 6)
   arrays: 2 (elements: 4)
@@ -155,6 +183,10 @@ WANT
     cmp -s out.txt want.txt || { echo "FAIL counts:"; diff want.txt out.txt; failures=$((failures + 1)); }
     "$KIVJSON" stats doc.json | grep -q '^serialize: .* MB/s (59 bytes compact)$' ||
         { echo "FAIL serialize line"; failures=$((failures + 1)); }
+    printf '{"a":1}\n\n[2,"x"]\n' >docs.jsonl
+    "$KIVJSON" stats --lines docs.jsonl doc.json | grep -e '^file:' -e '^documents:' -e '^values:' -e '^$' >out.txt
+    printf 'file: docs.jsonl\ndocuments: 2\nvalues: 5\n\nfile: doc.json\ndocuments: 1\nvalues: 11\n' | cmp -s - out.txt ||
+        { echo "FAIL several files:"; cat out.txt; failures=$((failures + 1)); }
     ;;
 usage)
     expect no-command 2 "" "$("$KIVJSON" --help)"$'\n' # help goes to stderr
@@ -162,7 +194,10 @@ usage)
     expect unknown-option 2 "" "kivjson check: unknown option '--fast'"$'\n'"Try 'kivjson check --help'."$'\n' check --fast
     expect get-operands 2 "" "kivjson get: expects a POINTER"$'\n'"Try 'kivjson get --help'."$'\n' get
     expect indent-range 2 "" "kivjson pretty: --indent expects a number from 0 to 16, not '17'"$'\n'"Try 'kivjson pretty --help'."$'\n' pretty --indent 17
-    expect two-files 2 "" "kivjson minify: expects one FILE at most"$'\n'"Try 'kivjson minify --help'."$'\n' minify a b
+    for args in "check - -" "minify a - -" "pretty - -" "get /a - -" "stats - a -"; do
+        command=${args%% *}
+        expect "$command-stdin-twice" 2 "" "kivjson $command: standard input ('-') can be read only once"$'\n'"Try 'kivjson $command --help'."$'\n' $args
+    done
     for command in check minify pretty get stats; do
         "$KIVJSON" $command --help | grep -q "^Usage: kivjson $command" ||
             { echo "FAIL $command --help"; failures=$((failures + 1)); }

@@ -1,73 +1,59 @@
 // kivjson check: validate documents, one error line per invalid document.
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Diagnostics.h"
+#include "Documents.h"
 #include "Input.h"
 
-#include <kivCore/TextFunctions.h>
-#include <kivJSON/JSONValue.h>
-
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 const char kCheckUsage[] =
-    "Usage: kivjson check [--strict] [--wide] [-v] [FILE|-]...\n"
+    "Usage: kivjson check [--strict] [--wide] [--lines] [-v] [FILE|-]...\n"
     "\n"
     "Validates each document. Valid documents are silent; an invalid one prints\n"
     "  FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)\n"
     "on stderr, where LINE:COLUMN is the first character of the offending token\n"
     "(columns count characters, from 1), or one past the end of the text when it\n"
     "ran out. Text left over after a complete value is reported at its start.\n"
+    "A malformed token (code 8) is followed by what was found there:\n"
+    "  ...: error: Malformed token (kivJSON 8): unexpected character 'N'\n"
+    "(or: unexpected end of input, byte-order mark, UTF-16 text). The exit\n"
+    "status is the worst of all files.\n"
     "\n"
     "  --strict    accept exactly RFC 8259 JSON: no comments, no leading zeros,\n"
     "              only space, tab, line feed and carriage return as whitespace,\n"
     "              valid UTF-8 in strings, no number beyond the range of a double\n"
     "  --wide      decode the text to wide characters (ill-formed UTF-8 becomes\n"
     "              U+FFFD) and use the wide parser\n"
-    "  -v          print 'FILE: ok' for each valid document\n";
-
-bool Check(const InputDocument& doc, const JsonParseOptions& options, bool wide) {
-    JsonValue value;
-    if (wide) {
-        return ParseReporting(doc.name, ConvertString_UTF8_to_WSTRING(doc.text), options, value);
-    }
-    return ParseReporting(doc.name, doc.text, options, value);
-}
+    "  --lines     JSON Lines: each line is one document; lines holding only\n"
+    "              whitespace are skipped; positions are the file's own\n"
+    "              lines and columns\n"
+    "  -v          print 'FILE: ok' for each file whose documents are all valid\n";
 
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop =
-            ParseCommandLine("check", kCheckUsage, args,
-                             {{"--strict", false}, {"--wide", false}, {"-v", false}}, line)) {
+    std::vector<std::string> paths;
+    if (auto stop = ParseCommandLine(
+            "check", kCheckUsage, args,
+            {{"--strict", false}, {"--wide", false}, {"--lines", false}, {"-v", false}}, line)) {
         return *stop;
     }
-    if (line.operands.empty()) {
-        line.operands.push_back("-");
+    if (auto stop = InputPaths("check", line, 0, paths)) {
+        return *stop;
     }
-    bool anyInvalid = false;
-    bool anyUnreadable = false;
-    for (const std::string& path : line.operands) {
-        InputDocument doc;
-        std::string error;
-        if (!ReadInput(path, doc, error)) {
-            std::fprintf(stderr, "kivjson: %s\n", error.c_str());
-            anyUnreadable = true;
-            continue;
+    const ReadSettings settings = ReadSettingsOf(line);
+    int worst = kExitOk;
+    std::string out;
+    for (const std::string& path : paths) {
+        const int status = VisitDocuments(path, settings, [](ParsedDocument&) { return kExitOk; });
+        if (status == kExitOk && line.Has("-v")) {
+            out += InputName(path) + ": ok\n";
         }
-        JsonParseOptions options;
-        options.strict = line.Has("--strict");
-        const bool valid = Check(doc, options, line.Has("--wide"));
-        if (!valid) {
-            anyInvalid = true;
-        } else if (line.Has("-v")) {
-            std::printf("%s: ok\n", doc.name.c_str());
-        }
+        worst = std::max(worst, status);
     }
-    if (!WriteOutput("")) {  // flushes the "ok" lines
-        return kExitUsage;
-    }
-    return anyUnreadable ? kExitUsage : anyInvalid ? kExitInvalid : kExitOk;
+    return WriteOutput(out) ? worst : kExitUsage;
 }

@@ -63,10 +63,22 @@ std::optional<int> ParseCommandLine(const char* command, const char* usage,
     return std::nullopt;
 }
 
+namespace {
+bool g_outputFailed = false;
+}  // namespace
+
+bool OutputFailed() {
+    return g_outputFailed;
+}
+
 bool WriteOutput(const std::string& text) {
+    if (g_outputFailed) {
+        return false;  // reported already
+    }
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         std::fprintf(stderr, "kivjson: cannot write output: %s\n", std::strerror(errno));
+        g_outputFailed = true;
         return false;
     }
     return true;

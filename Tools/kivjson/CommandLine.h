@@ -41,4 +41,8 @@ int UsageError(const char* command, const std::string& message);
 // Writes `text` to standard output and flushes it; reports a failure on stderr.
 bool WriteOutput(const std::string& text);
 
+// Whether a WriteOutput failed: the command then stops, as nothing more can be
+// written.
+bool OutputFailed();
+
 const char* ToolVersion();

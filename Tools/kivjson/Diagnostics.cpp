@@ -1,23 +1,41 @@
 #include "Diagnostics.h"
 
-#include "CommandLine.h"
+#include "FoundText.h"
+
+#include <kivCore/TextFunctions.h>
+#include <kivJSON/JSONErrorCat.h>
 
 #include <cstdio>
+#include <system_error>
 
-void ReportParseError(const std::string& name, const std::error_code& error,
-                      const JsonParsePosition& position) {
-    std::fprintf(stderr, "%s:%zu:%zu: error: %s (%s %d)\n", name.c_str(), position.line,
-                 position.column, error.message().c_str(), error.category().name(), error.value());
+namespace {
+
+// `source` is the text as read, `parsed` the same text as the parser saw it.
+template <class Text>
+bool Parse(const std::string& name, size_t firstLine, const std::string& source, const Text& parsed,
+           const JsonParseOptions& options, JsonValue& value) {
+    std::error_code error;
+    JsonParsePosition position{0, 1, 1};
+    value = JsonParseText(parsed, options, error, position);
+    if (!error) {
+        return true;
+    }
+    std::string found;
+    if (error.category() == JsonErrorCategory::s_item && error.value() == MalformedToken) {
+        found = ": " + DescribeFound(source, parsed, position.offset);
+    }
+    std::fprintf(stderr, "%s:%zu:%zu: error: %s (%s %d)%s\n", name.c_str(),
+                 firstLine + position.line - 1, position.column, error.message().c_str(),
+                 error.category().name(), error.value(), found.c_str());
+    return false;
 }
 
-std::optional<int> LoadDocument(const std::string& path, InputDocument& doc, JsonValue& value) {
-    std::string error;
-    if (!ReadInput(path, doc, error)) {
-        std::fprintf(stderr, "kivjson: %s\n", error.c_str());
-        return kExitUsage;
+}  // namespace
+
+bool ParseReporting(const std::string& name, size_t firstLine, const std::string& text,
+                    const JsonParseOptions& options, bool wide, JsonValue& value) {
+    if (wide) {
+        return Parse(name, firstLine, text, ConvertString_UTF8_to_WSTRING(text), options, value);
     }
-    if (!ParseReporting(doc.name, doc.text, JsonParseOptions{}, value)) {
-        return kExitInvalid;
-    }
-    return std::nullopt;
+    return Parse(name, firstLine, text, text, options, value);
 }

@@ -1,67 +1,37 @@
 // kivjson get: print the value at a JSON Pointer in each document.
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Diagnostics.h"
+#include "Documents.h"
 #include "ValueText.h"
 
 #include <kivJSON/JSONPointer.h>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 const char kGetUsage[] =
-    "Usage: kivjson get [--raw] POINTER [FILE|-]...\n"
+    "Usage: kivjson get [--raw] [--lines] [--allow-nonfinite] POINTER [FILE|-]...\n"
     "\n"
     "Prints the value at POINTER (RFC 6901, e.g. /items/0/name; ~0 is '~',\n"
     "~1 is '/'; \"\" is the whole document) in each document as compact JSON,\n"
     "one line per document. With no FILE, or when FILE is -, reads standard\n"
     "input. A document without such a value prints 'FILE: no value at POINTER'\n"
-    "on stderr and makes the exit status 1. With duplicate keys the first\n"
-    "member counts.\n"
+    "(with --lines 'FILE:LINE: ...') on stderr and makes the exit status 1.\n"
+    "With duplicate keys the first member counts.\n"
     "\n"
     "  --raw              print a string's text without quotes or escapes\n"
+    "  --lines            JSON Lines: each line is one document; lines holding\n"
+    "                     only whitespace are skipped\n"
     "  --allow-nonfinite  print infinite and NaN numbers as null (otherwise exit 1)\n";
-
-// Prints the value `pointer` names in the document at `path`; returns the exit
-// status for that document.
-int GetFrom(const std::string& path, const std::string& pointer, const CommandLine& line) {
-    JsonValue root;
-    std::string name;
-    {
-        InputDocument doc;  // its text is released before the output is built
-        if (auto stop = LoadDocument(path, doc, root)) {
-            return *stop;
-        }
-        name = doc.name;
-    }
-    std::error_code error;  // the pointer was checked before any file was read
-    const JsonValue* found = JsonPointerFind(root, pointer, error);
-    if (found == nullptr) {
-        std::fprintf(stderr, "%s: no value at %s\n", name.c_str(), pointer.c_str());
-        return kExitInvalid;
-    }
-    std::string out;
-    if (line.Has("--raw") && found->IsString()) {
-        out = found->AsString();
-    } else {
-        TextStyle style = TextStyleOf(line);
-        style.exact = true;  // get prints the library's own 17-digit text
-        if (!AppendValueText("get", *found, style, out)) {
-            return kExitInvalid;  // a non-finite number, reported on stderr
-        }
-    }
-    out += '\n';
-    return WriteOutput(out) ? kExitOk : kExitUsage;
-}
 
 }  // namespace
 
 int RunGet(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop = ParseCommandLine("get", kGetUsage, args,
-                                     {{"--raw", false}, {"--allow-nonfinite", false}}, line)) {
+    if (auto stop = ParseCommandLine(
+            "get", kGetUsage, args,
+            {{"--raw", false}, {"--lines", false}, {"--allow-nonfinite", false}}, line)) {
         return *stop;
     }
     if (line.operands.empty()) {
@@ -73,13 +43,26 @@ int RunGet(const std::vector<std::string>& args) {
     if (error) {
         return UsageError("get", "'" + pointer + "': " + error.message());
     }
-    std::vector<std::string> paths(line.operands.begin() + 1, line.operands.end());
-    if (paths.empty()) {
-        paths.push_back("-");
+    std::vector<std::string> paths;
+    if (auto stop = InputPaths("get", line, 1, paths)) {
+        return *stop;
     }
-    int worst = kExitOk;
-    for (const std::string& path : paths) {
-        worst = std::max(worst, GetFrom(path, pointer, line));
-    }
-    return worst;
+    TextStyle style = TextStyleOf(line);
+    style.exact = true;  // get prints the library's own 17-digit text
+    std::string out;
+    const auto print = [&](ParsedDocument& doc) {
+        const JsonValue* found = JsonPointerFind(doc.value, pointer, error);
+        if (found == nullptr) {
+            std::fprintf(stderr, "%s: no value at %s\n", doc.label.c_str(), pointer.c_str());
+            return int{kExitInvalid};
+        }
+        if (line.Has("--raw") && found->IsString()) {
+            out += found->AsString();
+        } else if (!AppendValueText(doc.label, *found, style, out)) {
+            return int{kExitInvalid};
+        }
+        out += '\n';
+        return FlushLargeOutput(out) ? int{kExitOk} : int{kExitUsage};
+    };
+    return VisitAll(paths, ReadSettingsOf(line), print, out);
 }

@@ -43,7 +43,7 @@ bool ReadDescriptor(int fd, std::string& text, size_t sizeHint) {
 
 bool ReadInput(const std::string& path, InputDocument& doc, std::string& error) {
     const bool isStdin = path == "-";
-    doc.name = isStdin ? "<stdin>" : path;
+    doc.name = InputName(path);
     const int fd = isStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = "cannot open '" + doc.name + "': " + std::strerror(errno);
@@ -65,4 +65,8 @@ bool ReadInput(const std::string& path, InputDocument& doc, std::string& error) 
         doc.text.shrink_to_fit();
     }
     return ok;
+}
+
+std::string InputName(const std::string& path) {
+    return path == "-" ? "<stdin>" : path;
 }

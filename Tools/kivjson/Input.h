@@ -12,3 +12,6 @@ struct InputDocument {
 // regular file goes straight into a string sized from its length, anything
 // else is read in chunks. On failure `error` names the file and the reason.
 bool ReadInput(const std::string& path, InputDocument& doc, std::string& error);
+
+// The name of an input in messages: the path, or "<stdin>" for "-".
+std::string InputName(const std::string& path);

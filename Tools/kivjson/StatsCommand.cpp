@@ -1,7 +1,7 @@
-// kivjson stats: what a document holds, and how fast it parses and writes.
+// kivjson stats: what documents hold, and how fast they parse and write.
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Diagnostics.h"
+#include "Documents.h"
 #include "Input.h"
 
 #include <kivJSON/JSONValue.h>
@@ -16,23 +16,33 @@
 namespace {
 
 const char kStatsUsage[] =
-    "Usage: kivjson stats [FILE|-]\n"
+    "Usage: kivjson stats [--lines] [FILE|-]...\n"
     "\n"
-    "Prints the size, the number of values of each type, object members and\n"
-    "array elements, the deepest nesting (containers inside each other), the\n"
-    "number kinds (Int64 for negative integers, Uint64 for the others, Double),\n"
-    "and the time taken to parse the text and to write it back compactly.\n";
+    "Prints, for each file, its size, the number of documents, the number of\n"
+    "values of each type, object members and array elements, the deepest\n"
+    "nesting (containers inside each other), the number kinds (Int64 for\n"
+    "negative integers, Uint64 for the others, Double), and the time taken to\n"
+    "parse the text and to write it back compactly. Each file's block starts\n"
+    "with its 'file:' line; blocks are separated by an empty line. A file with\n"
+    "an invalid document gets no block, only its error on stderr.\n"
+    "\n"
+    "  --lines     JSON Lines: each line is one document (counts add up over\n"
+    "              the file); lines holding only whitespace are skipped\n";
 
-struct TreeCounts {
+struct FileCounts {
+    size_t documents = 0;
     size_t byType[6] = {};  // indexed by JsonType
     size_t members = 0;
     size_t elements = 0;
     size_t numberKinds[3] = {};  // indexed by JsonNumber::Kind
     size_t maxDepth = 0;
+    size_t parsedBytes = 0;
+    size_t writtenBytes = 0;
+    double parseSeconds = 0;
+    double writeSeconds = 0;
 };
 
-TreeCounts CountTree(const JsonValue& root) {
-    TreeCounts counts;
+void CountTree(const JsonValue& root, FileCounts& counts) {
     std::vector<std::pair<const JsonValue*, size_t>> pending{{&root, 0}};
     while (!pending.empty()) {
         const auto [value, depth] = pending.back();
@@ -55,11 +65,17 @@ TreeCounts CountTree(const JsonValue& root) {
             }
         }
     }
-    return counts;
 }
 
-double Seconds(std::chrono::steady_clock::duration elapsed) {
-    return std::chrono::duration<double>(elapsed).count();
+void AddDocument(const ParsedDocument& doc, FileCounts& counts) {
+    using Clock = std::chrono::steady_clock;
+    ++counts.documents;
+    counts.parsedBytes += doc.bytes;
+    counts.parseSeconds += doc.parseSeconds;
+    const Clock::time_point writeStart = Clock::now();
+    counts.writtenBytes += doc.value.Serialize().size();
+    counts.writeSeconds += std::chrono::duration<double>(Clock::now() - writeStart).count();
+    CountTree(doc.value, counts);
 }
 
 // Megabytes (10^6 bytes) per second; 0 when the clock saw no time pass.
@@ -67,35 +83,7 @@ double Throughput(size_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0;
 }
 
-}  // namespace
-
-int RunStats(const std::vector<std::string>& args) {
-    CommandLine line;
-    if (auto stop = ParseCommandLine("stats", kStatsUsage, args, {}, line)) {
-        return *stop;
-    }
-    if (line.operands.size() > 1) {
-        return UsageError("stats", "expects one FILE at most");
-    }
-    InputDocument doc;
-    std::string error;
-    if (!ReadInput(line.operands.empty() ? "-" : line.operands[0], doc, error)) {
-        std::fprintf(stderr, "kivjson: %s\n", error.c_str());
-        return kExitUsage;
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point parseStart = Clock::now();
-    JsonValue value;
-    if (!ParseReporting(doc.name, doc.text, JsonParseOptions{}, value)) {
-        return kExitInvalid;
-    }
-    const double parseSeconds = Seconds(Clock::now() - parseStart);
-    const Clock::time_point writeStart = Clock::now();
-    const size_t writtenBytes = value.Serialize().size();
-    const double writeSeconds = Seconds(Clock::now() - writeStart);
-    const TreeCounts counts = CountTree(value);
-
+std::string Block(const std::string& name, size_t size, const FileCounts& counts) {
     auto count = [&](JsonType type) { return counts.byType[static_cast<int>(type)]; };
     size_t total = 0;
     for (size_t n : counts.byType) {
@@ -103,8 +91,8 @@ int RunStats(const std::vector<std::string>& args) {
     }
     char text[1024];
     std::snprintf(text, sizeof text,
-                  "file: %s\n"
                   "size: %zu bytes\n"
+                  "documents: %zu\n"
                   "values: %zu\n"
                   "  objects: %zu (members: %zu)\n"
                   "  arrays: %zu (elements: %zu)\n"
@@ -115,12 +103,44 @@ int RunStats(const std::vector<std::string>& args) {
                   "max depth: %zu\n"
                   "parse: %.3f ms, %.1f MB/s\n"
                   "serialize: %.3f ms, %.1f MB/s (%zu bytes compact)\n",
-                  doc.name.c_str(), doc.text.size(), total, count(JsonType::Object), counts.members,
+                  size, counts.documents, total, count(JsonType::Object), counts.members,
                   count(JsonType::Array), counts.elements, count(JsonType::String),
                   count(JsonType::Number), counts.numberKinds[JsonNumber::Int64],
                   counts.numberKinds[JsonNumber::Uint64], counts.numberKinds[JsonNumber::Double],
-                  count(JsonType::Bool), count(JsonType::Null), counts.maxDepth, parseSeconds * 1e3,
-                  Throughput(doc.text.size(), parseSeconds), writeSeconds * 1e3,
-                  Throughput(writtenBytes, writeSeconds), writtenBytes);
-    return WriteOutput(text) ? kExitOk : kExitUsage;
+                  count(JsonType::Bool), count(JsonType::Null), counts.maxDepth,
+                  counts.parseSeconds * 1e3, Throughput(counts.parsedBytes, counts.parseSeconds),
+                  counts.writeSeconds * 1e3, Throughput(counts.writtenBytes, counts.writeSeconds),
+                  counts.writtenBytes);
+    return "file: " + name + "\n" + text;
+}
+
+}  // namespace
+
+int RunStats(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::vector<std::string> paths;
+    if (auto stop = ParseCommandLine("stats", kStatsUsage, args, {{"--lines", false}}, line)) {
+        return *stop;
+    }
+    if (auto stop = InputPaths("stats", line, 0, paths)) {
+        return *stop;
+    }
+    int worst = kExitOk;
+    std::string out;
+    for (const std::string& path : paths) {
+        FileCounts counts;
+        size_t size = 0;
+        const int status = VisitDocuments(
+            path, ReadSettingsOf(line),
+            [&](ParsedDocument& doc) {
+                AddDocument(doc, counts);
+                return int{kExitOk};
+            },
+            &size);
+        if (status == kExitOk) {
+            out += (out.empty() ? "" : "\n") + Block(InputName(path), size, counts);
+        }
+        worst = std::max(worst, status);
+    }
+    return WriteOutput(out) ? worst : kExitUsage;
 }

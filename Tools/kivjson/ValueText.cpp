@@ -11,7 +11,7 @@ TextStyle TextStyleOf(const CommandLine& line) {
     return style;
 }
 
-bool AppendValueText(const char* command, const JsonValue& value, const TextStyle& style,
+bool AppendValueText(const std::string& label, const JsonValue& value, const TextStyle& style,
                      std::string& out) {
     JsonWriteOptions options;
     options.indent = style.indent;
@@ -22,8 +22,8 @@ bool AppendValueText(const char* command, const JsonValue& value, const TextStyl
         return true;
     }
     std::fprintf(stderr,
-                 "kivjson %s: cannot write a number that is infinite or NaN as JSON "
+                 "%s: cannot write a number that is infinite or NaN as JSON "
                  "(--allow-nonfinite writes it as null)\n",
-                 command);
+                 label.c_str());
     return false;
 }

@@ -24,7 +24,7 @@ struct TextStyle {
 TextStyle TextStyleOf(const CommandLine& line);
 
 // Appends the text of `value` to `out`. A NaN or infinite number, which JSON
-// cannot express, is reported on stderr for `command` unless the style allows
+// cannot express, is reported on stderr under `label` (the document) unless the style allows
 // it (then it is written as null); the result is false and `out` is unchanged.
-bool AppendValueText(const char* command, const JsonValue& value, const TextStyle& style,
+bool AppendValueText(const std::string& label, const JsonValue& value, const TextStyle& style,
                      std::string& out);

@@ -1,102 +1,85 @@
-// kivjson minify and kivjson pretty: write a document back as text.
+// kivjson minify and kivjson pretty: write documents back as text.
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Diagnostics.h"
+#include "Documents.h"
 #include "ValueText.h"
 
 #include <charconv>
 
 namespace {
 
-#define KIVJSON_NUMBER_HELP                                                        \
+#define KIVJSON_WRITE_HELP                                                         \
+    "Documents are written one after another, each followed by a newline. An\n"    \
+    "invalid document is reported on stderr and writes nothing; the others are\n"  \
+    "still written, and the exit status is the worst of all.\n"                    \
     "Numbers are written in the shortest form that reads back as the same value\n" \
     "(0.1 stays 0.1). A number too large for a double (1e999) has no JSON text:\n" \
-    "the command then exits 1 and prints nothing.\n"                               \
+    "its document is then not written and the exit status is 1.\n"                 \
     "\n"                                                                           \
+    "  --lines            JSON Lines: each line is one document; lines holding\n"  \
+    "                     only whitespace are skipped\n"                           \
     "  --exact            17 significant digits, the library's Serialize() text\n" \
     "  --allow-nonfinite  write infinite and NaN numbers as null\n"
 
 const char kMinifyUsage[] =
-    "Usage: kivjson minify [--exact] [--allow-nonfinite] [FILE|-]\n"
+    "Usage: kivjson minify [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
     "\n"
-    "Writes the document as compact JSON (no whitespace) and a newline.\n" KIVJSON_NUMBER_HELP;
+    "Writes each document as compact JSON (no whitespace) on one line, so\n"
+    "--lines gives JSON Lines back.\n"
+    "\n" KIVJSON_WRITE_HELP;
 
 const char kPrettyUsage[] =
-    "Usage: kivjson pretty [--indent N] [--exact] [--allow-nonfinite] [FILE|-]\n"
+    "Usage: kivjson pretty [--indent N] [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
     "\n"
-    "Writes the document with N spaces per level (default 2, at most 16; 0 gives\n"
-    "compact text), one value per line, members in document order.\n" KIVJSON_NUMBER_HELP
-    "  --indent N         spaces per nesting level\n";
+    "Writes each document with N spaces per level (default 2, at most 16; 0 gives\n"
+    "compact text), one value per line, members in document order.\n"
+    "\n" KIVJSON_WRITE_HELP "  --indent N         spaces per nesting level\n";
 
-// One input operand at most; none means standard input.
-std::optional<int> SingleInput(const char* command, const CommandLine& line, std::string& path) {
-    if (line.operands.size() > 1) {
-        return UsageError(command, "expects one FILE at most");
+// Writes every document of the inputs in `style`.
+int WriteDocuments(const char* command, const CommandLine& line, const TextStyle& style) {
+    std::vector<std::string> paths;
+    if (auto stop = InputPaths(command, line, 0, paths)) {
+        return *stop;
     }
-    path = line.operands.empty() ? "-" : line.operands[0];
-    return std::nullopt;
-}
-
-// Parses the document; its text is released before the output is built, so a
-// large input is not held twice.
-std::optional<int> LoadValue(const std::string& path, JsonValue& value) {
-    InputDocument doc;
-    return LoadDocument(path, doc, value);
+    std::string out;
+    const auto write = [&](ParsedDocument& doc) {
+        if (!AppendValueText(doc.label, doc.value, style, out)) {
+            return int{kExitInvalid};
+        }
+        out += '\n';
+        return FlushLargeOutput(out) ? int{kExitOk} : int{kExitUsage};
+    };
+    return VisitAll(paths, ReadSettingsOf(line), write, out);
 }
 
 }  // namespace
 
 int RunMinify(const std::vector<std::string>& args) {
     CommandLine line;
-    std::string path;
-    if (auto stop =
-            ParseCommandLine("minify", kMinifyUsage, args, {KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
+    if (auto stop = ParseCommandLine("minify", kMinifyUsage, args,
+                                     {{"--lines", false}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
         return *stop;
     }
-    if (auto stop = SingleInput("minify", line, path)) {
-        return *stop;
-    }
-    JsonValue value;
-    if (auto stop = LoadValue(path, value)) {
-        return *stop;
-    }
-    std::string out;
-    if (!AppendValueText("minify", value, TextStyleOf(line), out)) {
-        return kExitInvalid;
-    }
-    out += '\n';
-    return WriteOutput(out) ? kExitOk : kExitUsage;
+    return WriteDocuments("minify", line, TextStyleOf(line));
 }
 
 int RunPretty(const std::vector<std::string>& args) {
     CommandLine line;
-    std::string path;
-    if (auto stop = ParseCommandLine("pretty", kPrettyUsage, args,
-                                     {{"--indent", true}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
+    if (auto stop = ParseCommandLine(
+            "pretty", kPrettyUsage, args,
+            {{"--indent", true}, {"--lines", false}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
         return *stop;
     }
-    if (auto stop = SingleInput("pretty", line, path)) {
-        return *stop;
-    }
-    size_t indent = 2;
+    TextStyle style = TextStyleOf(line);
+    style.indent = 2;
     if (line.values.count("--indent") != 0) {
-        const std::string& text = line.values["--indent"];
-        const auto result = std::from_chars(text.data(), text.data() + text.size(), indent);
-        if (result.ec != std::errc() || result.ptr != text.data() + text.size() || indent > 16) {
+        const std::string& text = line.values.at("--indent");
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), style.indent);
+        if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+            style.indent > 16) {
             return UsageError("pretty",
                               "--indent expects a number from 0 to 16, not '" + text + "'");
         }
     }
-    JsonValue value;
-    if (auto stop = LoadValue(path, value)) {
-        return *stop;
-    }
-    TextStyle style = TextStyleOf(line);
-    style.indent = indent;
-    std::string out;
-    if (!AppendValueText("pretty", value, style, out)) {
-        return kExitInvalid;
-    }
-    out += '\n';
-    return WriteOutput(out) ? kExitOk : kExitUsage;
+    return WriteDocuments("pretty", line, style);
 }

@@ -18,10 +18,10 @@ struct Command {
 
 const Command kCommands[] = {
     {"check", RunCheck, "validate documents; report errors as FILE:LINE:COLUMN"},
-    {"minify", RunMinify, "write a document as compact JSON"},
-    {"pretty", RunPretty, "write a document indented, one value per line"},
+    {"minify", RunMinify, "write documents as compact JSON, one per line"},
+    {"pretty", RunPretty, "write documents indented, one value per line"},
     {"get", RunGet, "print the value at a JSON Pointer (RFC 6901)"},
-    {"stats", RunStats, "count values by type and time parsing and writing"},
+    {"stats", RunStats, "count values by type and time parsing and writing, per file"},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -32,12 +32,14 @@ void PrintHelp(std::FILE* out) {
     for (const Command& command : kCommands) {
         std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
     }
-    std::fprintf(
-        out,
-        "\n"
-        "FILE '-' or no FILE reads standard input. 'kivjson COMMAND --help' shows\n"
-        "the options of a command.\n"
-        "Exit status: 0 success, 1 invalid document or absent path, 2 usage or I/O error.\n");
+    std::fprintf(out,
+                 "\n"
+                 "FILE '-' or no FILE reads standard input ('-' may be given once). Every\n"
+                 "command takes several files and --lines (JSON Lines: each line that holds\n"
+                 "more than whitespace is one document). 'kivjson COMMAND --help' shows the\n"
+                 "options of a command.\n"
+                 "Exit status, the worst over all files: 0 success, 1 invalid document or\n"
+                 "absent path, 2 usage or I/O error.\n");
 }
 
 int Dispatch(const std::vector<std::string>& args) {
