@@ -182,23 +182,33 @@ if(KIVJSON_TOP_LEVEL)
   include(CPack)
 endif()
 
-# An outside consumer is built without sanitizers, so it cannot link a sanitized build.
+# An outside consumer is built without sanitizers, so it cannot link a sanitized
+# build. PackageDeb makes the packages that InstallAndConsume unpacks.
 if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
-  add_test(NAME InstallAndConsume
-    COMMAND ${CMAKE_COMMAND}
-      -DBUILD_DIR=${CMAKE_BINARY_DIR}
-      -DCONSUMER_DIR=${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/consumer
-      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test
-      -DCXX=${CMAKE_CXX_COMPILER}
-      -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
-      -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/InstallAndConsume.cmake)
-  set_tests_properties(InstallAndConsume PROPERTIES TIMEOUT 300)
+  set(install_test_args -DSOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR} -DCXX=${CMAKE_CXX_COMPILER}
+      -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR})
+  set(deb_dir ${CMAKE_CURRENT_BINARY_DIR}/package-test)
   find_program(KIVJSON_DPKG_DEB dpkg-deb)
   if(KIVJSON_DPKG_DEB)
     add_test(NAME PackageDeb
-      COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
-        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package-test -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
+      COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DWORK_DIR=${deb_dir}
+        -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
         -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/PackageDeb.cmake)
-    set_tests_properties(PackageDeb PROPERTIES TIMEOUT 300)
+    set_tests_properties(PackageDeb PROPERTIES TIMEOUT 300 FIXTURES_SETUP kivjson_debs)
+  else()
+    set(deb_dir "")
   endif()
+  add_test(NAME InstallAndConsume
+    COMMAND ${CMAKE_COMMAND} ${install_test_args} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test -DDEB_DIR=${deb_dir}
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/InstallAndConsume.cmake)
+  set_tests_properties(InstallAndConsume PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED kivjson_debs)
+  # The source tree inside another project's build, both ways.
+  foreach(way add_subdirectory FetchContent)
+    add_test(NAME Subproject.${way}
+      COMMAND ${CMAKE_COMMAND} ${install_test_args} -DWAY=${way}
+        -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/subproject-test/${way}
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/Subproject.cmake)
+    set_tests_properties(Subproject.${way} PROPERTIES TIMEOUT 300)
+  endforeach()
 endif()

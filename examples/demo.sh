@@ -1,6 +1,8 @@
 #!/bin/bash
 # Builds kivjson and runs each of its commands on examples/sample.json.
-# Usage: examples/demo.sh BUILD_DIR   (configures BUILD_DIR in Release if needed)
+# Usage: examples/demo.sh              configures build/demo (preset "demo": Ninja,
+#                                      Release, no tests, so no GoogleTest) if needed
+#        examples/demo.sh BUILD_DIR    any build folder; configured like build/demo if new
 #        examples/demo.sh --no-build BUILD_DIR
 set -euo pipefail
 build=yes
@@ -8,10 +10,11 @@ if [ "${1:-}" = --no-build ]; then
     build=no
     shift
 fi
-BUILD_DIR=$(realpath -m "${1:?usage: demo.sh [--no-build] BUILD_DIR}")
+BUILD_DIR=$(realpath -m "${1:-$(dirname "$0")/../build/demo}")
 cd "$(dirname "$0")/.."
 if [ $build = yes ]; then
-    [ -f "$BUILD_DIR/CMakeCache.txt" ] || cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
+    # A folder configured before keeps its own generator and options.
+    [ -f "$BUILD_DIR/CMakeCache.txt" ] || cmake --preset demo -B "$BUILD_DIR"
     cmake --build "$BUILD_DIR" --target kivjson
 fi
 KIVJSON=$BUILD_DIR/Tools/kivjson/kivjson

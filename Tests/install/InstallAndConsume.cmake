@@ -1,27 +1,51 @@
-# Installs the build into a scratch prefix and builds an outside program
-# against it twice: through find_package and through pkg-config.
-# cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DCXX=... -DGENERATOR=... -P InstallAndConsume.cmake
-
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "failed (${status}): ${command}\n${out}\n${err}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
-
-function(expect_ok program)
-  run(${ARGN} ${program})
-  if(NOT run_output STREQUAL "ok\n")
-    message(FATAL_ERROR "${program} printed '${run_output}', not 'ok'")
-  endif()
-endfunction()
-
-set(prefix ${WORK_DIR}/prefix)
+# Builds outside programs against kivJSON as users get it.
+# 1. The Debian packages (DEB_DIR, made by the PackageDeb test) unpacked into a
+#    scratch root: the consumer through find_package and through pkg-config, and
+#    every example on its own through find_package, each run.
+# 2. A prefix install (cmake --install, as the README's home-folder route): the
+#    files are there, the tool runs with no library path set, and the consumer
+#    builds through pkg-config. It stays beside the packages because it is the
+#    way in off Debian, and its layout and run paths come from other rules.
+# cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DCXX=... -DGENERATOR=... -DLIBDIR=...
+#       [-DDEB_DIR=...] -P InstallAndConsume.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/Common.cmake)
+set(consumer ${CMAKE_CURRENT_LIST_DIR}/consumer)
 file(REMOVE_RECURSE ${WORK_DIR})
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
+function(consume_with_pkg_config root name)
+  set(ENV{PKG_CONFIG_PATH} ${root}/${LIBDIR}/pkgconfig)
+  run(pkg-config --cflags --libs kivJSON)
+  string(STRIP "${run_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  run(${CXX} -std=c++17 ${consumer}/consumer.cpp ${flags} -o ${WORK_DIR}/${name})
+  expect_ok(${WORK_DIR}/${name} ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${root}/${LIBDIR})
+endfunction()
+
+# --- 1. the unpacked packages ---------------------------------------------------
+if(DEB_DIR)
+  set(root ${WORK_DIR}/root)
+  file(MAKE_DIRECTORY ${root})
+  foreach(package libkivjson1 libkivjson-dev)
+    file(GLOB deb ${DEB_DIR}/${package}_*.deb)
+    if(NOT deb)
+      message(FATAL_ERROR "no ${package} package in ${DEB_DIR}")
+    endif()
+    run(dpkg-deb -x ${deb} ${root})
+  endforeach()
+  # The unpacked libraries are not where the loader looks, as /usr/lib/<multiarch> would be.
+  set(loader ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${root}/usr/${LIBDIR})
+  configure_and_build(${consumer} ${WORK_DIR}/deb-cmake -DCMAKE_PREFIX_PATH=${root}/usr)
+  expect_ok(${WORK_DIR}/deb-cmake/consumer ${loader})
+  consume_with_pkg_config(${root}/usr consumer-deb-pc)
+  # examples/ is a project of its own when configured alone; its tests check the output.
+  configure_and_build(${SOURCE_DIR}/examples ${WORK_DIR}/examples -DCMAKE_PREFIX_PATH=${root}/usr
+                      -DCMAKE_CXX_FLAGS=-Werror)
+  run(${loader} ${CMAKE_CTEST_COMMAND} --test-dir ${WORK_DIR}/examples --output-on-failure --no-tests=error)
+endif()
+
+# --- 2. a prefix install ------------------------------------------------------------
+set(prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(file include/kivJSON/JSONValue.h include/kivCore/UniquePtr.h ${LIBDIR}/libkivJSON.so.1
              ${LIBDIR}/libkivCore.so.1 bin/kivjson ${LIBDIR}/pkgconfig/kivJSON.pc
              ${LIBDIR}/cmake/kivJSON/kivJSONConfig.cmake)
@@ -29,20 +53,5 @@ foreach(file include/kivJSON/JSONValue.h include/kivCore/UniquePtr.h ${LIBDIR}/l
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
-
-# The installed tool runs without any library path set.
 run(${prefix}/bin/kivjson --version)
-
-# 1. find_package(kivJSON CONFIG)
-run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-build -G ${GENERATOR}
-    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
-expect_ok(${WORK_DIR}/cmake-build/consumer)
-
-# 2. pkg-config
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-run(pkg-config --cflags --libs kivJSON)
-string(STRIP "${run_output}" flags)
-separate_arguments(flags UNIX_COMMAND "${flags}")
-run(${CXX} -std=c++17 ${CONSUMER_DIR}/consumer.cpp ${flags} -o ${WORK_DIR}/consumer-pc)
-expect_ok(${WORK_DIR}/consumer-pc ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR})
+consume_with_pkg_config(${prefix} consumer-prefix-pc)
