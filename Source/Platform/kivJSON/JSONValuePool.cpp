@@ -193,7 +193,46 @@ void RegisterThreadExit() {
     (void)guard;
 }
 
+// The blocks of the last few `new (std::nothrow)` on this thread and their
+// sizes: the nothrow delete (a constructor threw) gets no size, so it looks the
+// block up here. The constructor that throws runs on the allocating thread right
+// after its allocation; only a constructor that itself made more than
+// kRecentNothrow nothrow allocations could miss its own block, which is then
+// kept (leaked) rather than freed the wrong way.
+constexpr size_t kRecentNothrow = 16;
+struct RecentNothrow {
+    void* block[kRecentNothrow];
+    size_t size[kRecentNothrow];
+    size_t next;
+};
+thread_local RecentNothrow t_recentNothrow;
+
 }  // namespace
+
+void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    void* block = nullptr;
+    try {
+        block = operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+    RecentNothrow& recent = t_recentNothrow;
+    recent.block[recent.next] = block;
+    recent.size[recent.next] = size;
+    recent.next = (recent.next + 1) % kRecentNothrow;
+    return block;
+}
+
+void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
+    RecentNothrow& recent = t_recentNothrow;
+    for (size_t i = 0; i < kRecentNothrow && block != nullptr; ++i) {
+        if (recent.block[i] == block) {
+            recent.block[i] = nullptr;
+            operator delete(block, recent.size[i]);
+            return;
+        }
+    }
+}
 
 void* JsonValueTypeImpl::operator new(std::size_t size) {
     if (size > kMaxPooledSize) {
@@ -225,6 +264,14 @@ void* JsonValueTypeImpl::operator new(std::size_t size) {
 
 void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
     ::operator delete(block, size);
+}
+
+void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return ::operator new(size, std::nothrow);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
+    ::operator delete(block, std::nothrow);
 }
 
 }  // namespace _Private
