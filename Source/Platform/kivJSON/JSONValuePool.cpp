@@ -16,6 +16,9 @@
 //
 // Built without the pool (sanitizer and memcheck builds), every object is its
 // own ::operator new block, so those tools see each one.
+//
+// Blocks go back through the unsized global forms: clang++ declares the sized
+// ones only with -fsized-deallocation, and glibc's free does not use the size.
 #include <kivJSON/JSONPrivateImpl.h>
 
 #include <new>
@@ -90,7 +93,7 @@ struct ThreadCache {
             RegisterThreadExit();
             empty[emptyCount++] = chunk;
         } else {
-            ::operator delete(chunk, kChunkBytes, std::align_val_t(kChunkBytes));
+            ::operator delete(chunk, std::align_val_t(kChunkBytes));
         }
     }
 
@@ -170,7 +173,7 @@ struct ThreadCache {
             }
         }
         while (emptyCount != 0) {
-            ::operator delete(empty[--emptyCount], kChunkBytes, std::align_val_t(kChunkBytes));
+            ::operator delete(empty[--emptyCount], std::align_val_t(kChunkBytes));
         }
     }
 };
@@ -246,7 +249,7 @@ void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept 
         return;
     }
     if (size > kMaxPooledSize) {
-        ::operator delete(block, size);
+        ::operator delete(block);
         return;
     }
     t_cache.Free(block);
@@ -262,8 +265,8 @@ void* JsonValueTypeImpl::operator new(std::size_t size) {
     return ::operator new(size);
 }
 
-void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
-    ::operator delete(block, size);
+void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
+    ::operator delete(block);
 }
 
 void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
@@ -285,9 +288,9 @@ void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignme
     return ::operator new(size, alignment);
 }
 
-void JsonValueTypeImpl::operator delete(void* block, std::size_t size,
+void JsonValueTypeImpl::operator delete(void* block, std::size_t,
                                         std::align_val_t alignment) noexcept {
-    ::operator delete(block, size, alignment);
+    ::operator delete(block, alignment);
 }
 
 }  // namespace _Private
