@@ -47,7 +47,8 @@ struct FreeSlot {
 
 // The header at the start of every chunk; slots follow it.
 struct alignas(64) Chunk {
-    // Slots carved and not yet returned remotely, plus one while a thread
+    // The chunk's slots not yet returned remotely (counted in full when the
+    // chunk is activated, so carving needs no atomic), plus one while a thread
     // carves from the chunk. Whoever brings it to zero owns the chunk.
     std::atomic<uint32_t> count;
     // The carving thread's cache, or null once it has moved on. Only the
@@ -102,7 +103,8 @@ struct ThreadCache {
             RegisterThreadExit();
         }
         Chunk* chunk = new (NewChunk()) Chunk();
-        chunk->count.store(1, std::memory_order_relaxed);
+        const size_t slots = (kChunkBytes - kHeaderBytes) / ((cls + 1) * kGranule);
+        chunk->count.store(static_cast<uint32_t>(slots) + 1, std::memory_order_relaxed);
         chunk->carver.store(this, std::memory_order_relaxed);
         chunk->bump = reinterpret_cast<char*>(chunk) + kHeaderBytes;
         chunk->end = reinterpret_cast<char*>(chunk) + kChunkBytes;
@@ -111,13 +113,15 @@ struct ThreadCache {
         active[cls] = chunk;
     }
 
-    // Stops carving from the chunk of `cls`: its free slots and the carver's
-    // share leave the count.
+    // Stops carving from the chunk of `cls`: its free and uncarved slots and
+    // the carver's share leave the count.
     void Retire(size_t cls) {
         Chunk* chunk = active[cls];
         active[cls] = nullptr;
         chunk->carver.store(nullptr, std::memory_order_relaxed);
-        const uint32_t share = chunk->freeCount + 1;
+        const size_t uncarved =
+            static_cast<size_t>(chunk->end - chunk->bump) / ((cls + 1) * kGranule);
+        const uint32_t share = chunk->freeCount + static_cast<uint32_t>(uncarved) + 1;
         if (chunk->count.fetch_sub(share, std::memory_order_acq_rel) == share) {
             TakeEmpty(chunk);
         }
@@ -135,7 +139,6 @@ struct ThreadCache {
             if (static_cast<size_t>(chunk->end - chunk->bump) >= slotBytes) {
                 void* slot = chunk->bump;
                 chunk->bump += slotBytes;
-                chunk->count.fetch_add(1, std::memory_order_relaxed);
                 return slot;
             }
             Retire(cls);
@@ -144,7 +147,6 @@ struct ThreadCache {
         chunk = active[cls];
         void* slot = chunk->bump;
         chunk->bump += (cls + 1) * kGranule;
-        chunk->count.fetch_add(1, std::memory_order_relaxed);
         if (finished) {
             Retire(cls);  // carved during thread exit: leave nothing behind
         }
