@@ -1,11 +1,15 @@
 // Trees built through the value model may be nested far deeper than the parser
 // allows; copying, comparing, writing and destroying them must not use the call
 // stack per level.
+#include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,5 +61,58 @@ INSTANTIATE_TEST_SUITE_P(Nestings, DeepTree,
                              const char* names[] = {"Arrays", "Objects", "Mixed"};
                              return std::string(names[static_cast<int>(info.param)]);
                          }));
+
+// A caller's subclasses nested inside library containers: the walks copy them
+// through their CopyValue (made with `new (std::nothrow)`), compare them through
+// their virtuals and destroy them through their own destructors.
+struct {
+    int made, destroyed, copied;
+} g_counts;
+
+// With kRounded, reports itself rounded: only a comparison through AsNumber
+// sees 2.4 == 2.
+template <class Base, bool kRounded = false>
+class Counted : public Base {
+public:
+    template <class... A>
+    explicit Counted(A&&... args) : Base(std::forward<A>(args)...) {
+        ++g_counts.made;
+    }
+    Counted(const Counted& other) : Base(other) { ++g_counts.made; }
+    ~Counted() override { ++g_counts.destroyed; }
+    UniquePtr<_Private::JsonValueTypeImpl> CopyValue() const override {
+        ++g_counts.copied;
+        return UniquePtr<_Private::JsonValueTypeImpl>(new (std::nothrow) Counted(*this));
+    }
+    JsonNumber AsNumber() const override {
+        if constexpr (kRounded) {
+            return std::round(Base::AsDouble());
+        }
+        return Base::AsNumber();
+    }
+};
+using RoundedNumber = Counted<_Private::JsonNumberTypeImpl, true>;
+
+TEST(CallerSubclass, NestedCopiedComparedAndDestroyedThroughItsVirtuals) {
+    g_counts = {};
+    {
+        std::vector<JsonValue> inner;
+        inner.emplace_back(UniquePtr<_Private::JsonValueTypeImpl>(new RoundedNumber(2.4)));
+        inner.emplace_back(JsonValue::ArrayType());
+        std::vector<JsonValue> outer;
+        outer.emplace_back(1);
+        outer.emplace_back(UniquePtr<_Private::JsonValueTypeImpl>(
+            new Counted<_Private::JsonArrayTypeImpl>(std::move(inner))));
+        const JsonValue tree = JsonValue::ArrayType(std::move(outer));
+        const JsonValue copy = tree;
+        EXPECT_EQ(g_counts.copied, 2);
+        EXPECT_EQ(g_counts.made, 4);
+        EXPECT_TRUE(copy == tree);
+        EXPECT_TRUE(tree == JsonValue::Parse("[1,[2.0,[]]]"));
+        EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.4,[]]]"));
+        EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.0,{}]]"));
+    }
+    EXPECT_EQ(g_counts.destroyed, g_counts.made);
+}
 
 }  // namespace

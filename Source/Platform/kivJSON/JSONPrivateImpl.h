@@ -59,6 +59,10 @@ public:
     static void operator delete(void* block, std::size_t size) noexcept;
     static void* operator new(std::size_t size, std::align_val_t alignment);
     static void operator delete(void* block, std::size_t size, std::align_val_t alignment) noexcept;
+    // `new (std::nothrow) T`: null instead of std::bad_alloc. Its delete runs
+    // only when T's constructor throws.
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* block, const std::nothrow_t&) noexcept;
     static void* operator new(std::size_t, void* place) noexcept { return place; }
     static void operator delete(void*, void*) noexcept {}
 };

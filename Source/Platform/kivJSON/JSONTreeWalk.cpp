@@ -184,8 +184,20 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
 }  // namespace
 
 bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right) {
-    std::vector<std::pair<const JsonValueTypeImpl*, const JsonValueTypeImpl*>> pending{
-        {&left, &right}};
+    // `kind` is Array or Object when both are exactly that class of ours (their
+    // children are read directly), Other when either is a caller's subclass
+    // (read through the virtual Size, Type and AsArray/AsObject).
+    struct Pending {
+        const JsonValueTypeImpl* a;
+        const JsonValueTypeImpl* b;
+        Kind kind;
+    };
+    const Kind rootKind = KindOf(left);
+    std::vector<Pending> pending{
+        {&left, &right,
+         (rootKind == Kind::Array || rootKind == Kind::Object) && KindOf(right) == rootKind
+             ? rootKind
+             : Kind::Other}};
 
     // Scalars are compared on the spot, containers later.
     auto childrenEqual = [&pending](const JsonValue& a, const JsonValue& b) {
@@ -196,7 +208,7 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
             const JsonType type = a.Type();
             if ((type == JsonType::Array || type == JsonType::Object) && type == b.Type()) {
                 if (&x != &y) {
-                    pending.emplace_back(&x, &y);
+                    pending.push_back({&x, &y, Kind::Other});
                 }
                 return true;
             }
@@ -218,7 +230,7 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
             case Kind::Array:
             case Kind::Object:
                 if (&x != &y) {
-                    pending.emplace_back(&x, &y);
+                    pending.push_back({&x, &y, kind});
                 }
                 return true;
             case Kind::Null:
@@ -229,22 +241,43 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
     };
 
     while (!pending.empty()) {
-        const auto [a, b] = pending.back();
+        const Pending next = pending.back();
         pending.pop_back();
-        if (a->Size() != b->Size()) {
+        const JsonValueTypeImpl* a = next.a;
+        const JsonValueTypeImpl* b = next.b;
+        if (next.kind == Kind::Other && a->Size() != b->Size()) {
             return false;
         }
-        if (a->Type() == JsonType::Array) {
-            const std::vector<JsonValue>& as = Elements(*a);
-            const std::vector<JsonValue>& bs = Elements(*b);
+        if (next.kind == Kind::Array ||
+            (next.kind == Kind::Other && a->Type() == JsonType::Array)) {
+            const std::vector<JsonValue>& as =
+                next.kind == Kind::Array
+                    ? static_cast<const JsonArrayTypeImpl*>(a)->m_array.m_values
+                    : Elements(*a);
+            const std::vector<JsonValue>& bs =
+                next.kind == Kind::Array
+                    ? static_cast<const JsonArrayTypeImpl*>(b)->m_array.m_values
+                    : Elements(*b);
+            if (as.size() != bs.size()) {
+                return false;
+            }
             for (size_t i = 0; i < as.size(); ++i) {
                 if (!childrenEqual(as[i], bs[i])) {
                     return false;
                 }
             }
         } else {
-            const std::vector<JsonObject::Member>& as = Members(*a);
-            const std::vector<JsonObject::Member>& bs = Members(*b);
+            const std::vector<JsonObject::Member>& as =
+                next.kind == Kind::Object
+                    ? static_cast<const JsonObjectTypeImpl*>(a)->m_object.m_pairs
+                    : Members(*a);
+            const std::vector<JsonObject::Member>& bs =
+                next.kind == Kind::Object
+                    ? static_cast<const JsonObjectTypeImpl*>(b)->m_object.m_pairs
+                    : Members(*b);
+            if (as.size() != bs.size()) {
+                return false;
+            }
             for (size_t i = 0; i < as.size(); ++i) {
                 if (as[i].first != bs[i].first || !childrenEqual(as[i].second, bs[i].second)) {
                     return false;

@@ -16,6 +16,9 @@
 //
 // Built without the pool (sanitizer and memcheck builds), every object is its
 // own ::operator new block, so those tools see each one.
+//
+// Blocks go back through the unsized global forms: clang++ declares the sized
+// ones only with -fsized-deallocation, and glibc's free does not use the size.
 #include <kivJSON/JSONPrivateImpl.h>
 
 #include <new>
@@ -44,7 +47,8 @@ struct FreeSlot {
 
 // The header at the start of every chunk; slots follow it.
 struct alignas(64) Chunk {
-    // Slots carved and not yet returned remotely, plus one while a thread
+    // The chunk's slots not yet returned remotely (counted in full when the
+    // chunk is activated, so carving needs no atomic), plus one while a thread
     // carves from the chunk. Whoever brings it to zero owns the chunk.
     std::atomic<uint32_t> count;
     // The carving thread's cache, or null once it has moved on. Only the
@@ -99,7 +103,8 @@ struct ThreadCache {
             RegisterThreadExit();
         }
         Chunk* chunk = new (NewChunk()) Chunk();
-        chunk->count.store(1, std::memory_order_relaxed);
+        const size_t slots = (kChunkBytes - kHeaderBytes) / ((cls + 1) * kGranule);
+        chunk->count.store(static_cast<uint32_t>(slots) + 1, std::memory_order_relaxed);
         chunk->carver.store(this, std::memory_order_relaxed);
         chunk->bump = reinterpret_cast<char*>(chunk) + kHeaderBytes;
         chunk->end = reinterpret_cast<char*>(chunk) + kChunkBytes;
@@ -108,13 +113,15 @@ struct ThreadCache {
         active[cls] = chunk;
     }
 
-    // Stops carving from the chunk of `cls`: its free slots and the carver's
-    // share leave the count.
+    // Stops carving from the chunk of `cls`: its free and uncarved slots and
+    // the carver's share leave the count.
     void Retire(size_t cls) {
         Chunk* chunk = active[cls];
         active[cls] = nullptr;
         chunk->carver.store(nullptr, std::memory_order_relaxed);
-        const uint32_t share = chunk->freeCount + 1;
+        const size_t uncarved =
+            static_cast<size_t>(chunk->end - chunk->bump) / ((cls + 1) * kGranule);
+        const uint32_t share = chunk->freeCount + static_cast<uint32_t>(uncarved) + 1;
         if (chunk->count.fetch_sub(share, std::memory_order_acq_rel) == share) {
             TakeEmpty(chunk);
         }
@@ -132,7 +139,6 @@ struct ThreadCache {
             if (static_cast<size_t>(chunk->end - chunk->bump) >= slotBytes) {
                 void* slot = chunk->bump;
                 chunk->bump += slotBytes;
-                chunk->count.fetch_add(1, std::memory_order_relaxed);
                 return slot;
             }
             Retire(cls);
@@ -141,7 +147,6 @@ struct ThreadCache {
         chunk = active[cls];
         void* slot = chunk->bump;
         chunk->bump += (cls + 1) * kGranule;
-        chunk->count.fetch_add(1, std::memory_order_relaxed);
         if (finished) {
             Retire(cls);  // carved during thread exit: leave nothing behind
         }
@@ -193,7 +198,46 @@ void RegisterThreadExit() {
     (void)guard;
 }
 
+// The blocks of the last few `new (std::nothrow)` on this thread and their
+// sizes: the nothrow delete (a constructor threw) gets no size, so it looks the
+// block up here. The constructor that throws runs on the allocating thread right
+// after its allocation; only a constructor that itself made more than
+// kRecentNothrow nothrow allocations could miss its own block, which is then
+// kept (leaked) rather than freed the wrong way.
+constexpr size_t kRecentNothrow = 16;
+struct RecentNothrow {
+    void* block[kRecentNothrow];
+    size_t size[kRecentNothrow];
+    size_t next;
+};
+thread_local RecentNothrow t_recentNothrow;
+
 }  // namespace
+
+void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    void* block = nullptr;
+    try {
+        block = operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+    RecentNothrow& recent = t_recentNothrow;
+    recent.block[recent.next] = block;
+    recent.size[recent.next] = size;
+    recent.next = (recent.next + 1) % kRecentNothrow;
+    return block;
+}
+
+void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
+    RecentNothrow& recent = t_recentNothrow;
+    for (size_t i = 0; i < kRecentNothrow && block != nullptr; ++i) {
+        if (recent.block[i] == block) {
+            recent.block[i] = nullptr;
+            operator delete(block, recent.size[i]);
+            return;
+        }
+    }
+}
 
 void* JsonValueTypeImpl::operator new(std::size_t size) {
     if (size > kMaxPooledSize) {
@@ -225,6 +269,14 @@ void* JsonValueTypeImpl::operator new(std::size_t size) {
 
 void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
     ::operator delete(block);
+}
+
+void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return ::operator new(size, std::nothrow);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
+    ::operator delete(block, std::nothrow);
 }
 
 }  // namespace _Private

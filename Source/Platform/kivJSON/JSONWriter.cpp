@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-#include <typeinfo>
 
 namespace _Private {
 namespace {
@@ -270,33 +269,11 @@ void PutNumberText(Sink<C>& sink, Write write) {
 
 // --- The walk -----------------------------------------------------------------------
 
-// What the walk does with a value: the library's own classes are written here;
-// anything else (a caller's subclass, even of one of ours) is asked for its
-// text through its virtual Format.
-enum class WriteKind { Null, Bool, Number, String, Array, Object, Foreign };
-
-// Our classes have their vtables, and so their type_info objects, only in this
-// library, so one address comparison recognises them. Should a type_info of ours
-// ever be duplicated, its values would only take the slower virtual Format.
-WriteKind KindOf(const JsonValueTypeImpl& value) {
-    const std::type_info* const type = &typeid(value);
-    if (type == &typeid(JsonStringTypeImpl)) {
-        return WriteKind::String;
-    }
-    if (type == &typeid(JsonNumberTypeImpl)) {
-        return WriteKind::Number;
-    }
-    if (type == &typeid(JsonObjectTypeImpl)) {
-        return WriteKind::Object;
-    }
-    if (type == &typeid(JsonArrayTypeImpl)) {
-        return WriteKind::Array;
-    }
-    if (type == &typeid(JsonBoolTypeImpl)) {
-        return WriteKind::Bool;
-    }
-    return type == &typeid(JsonNullTypeImpl) ? WriteKind::Null : WriteKind::Foreign;
-}
+// What the walk does with a value: the library's own classes, recognised by
+// their exact class (JsonTreeAccess::KindOf, the same rule as copy, equality
+// and destruction use), are written here; anything else (Other: a caller's
+// subclass, even of one of ours) is asked for its text through its virtual Format.
+using WriteKind = JsonTreeAccess::Kind;
 
 // Writes one tree into `out`. Containers are opened on an explicit stack
 // instead of the call stack, so a tree built by hand may be nested as deeply as
@@ -325,7 +302,7 @@ public:
             case WriteKind::Array:
             case WriteKind::Object:
                 return WriteContainers(value, kind == WriteKind::Array);
-            case WriteKind::Foreign:
+            case WriteKind::Other:
                 value.Format(m_sink.Flush());
                 m_sink.Resume();
                 return true;
@@ -477,7 +454,7 @@ private:
             }
             ++top.next;  // `top` is not used after this: Open may move the stack
             const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(*child);
-            const WriteKind kind = KindOf(impl);
+            const WriteKind kind = JsonTreeAccess::KindOf(impl);
             if (kind == WriteKind::Array || kind == WriteKind::Object) {
                 Open(impl, kind == WriteKind::Array);
             } else if (!WriteAs(impl, kind)) {
@@ -513,7 +490,7 @@ void ReserveAndFormat(const T& self, std::basic_string<C>& out) {
 template <class C>
 bool WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
                const WriteSettings& settings) {
-    return TreeWriter<C>(out, settings).WriteAs(root, KindOf(root));
+    return TreeWriter<C>(out, settings).WriteAs(root, JsonTreeAccess::KindOf(root));
 }
 
 // --- The exported slots -------------------------------------------------------------
