@@ -23,9 +23,7 @@ TEST(ErrorCategory, EachCodeHasItsOwnMessage) {
 }
 
 TEST(ErrorCategory, Identity) {
-    EXPECT_STREQ(JsonErrorCategory::s_item.name(), "kivJSON");
     const std::error_code ec(NestingTooDeep, JsonErrorCategory::s_item);
-    EXPECT_EQ(ec.message(), "Nesting too deep");
     // No mapping to generic conditions: only (same value, same category) match.
     EXPECT_NE(ec, std::error_code(NestingTooDeep, std::generic_category()));
     EXPECT_NE(ec, std::errc::invalid_argument);

@@ -34,6 +34,11 @@ std::string Verdict(const std::string& text) {
     EXPECT_EQ(streamEc, ec) << "narrow stream: " << text;
     EXPECT_EQ(wideStreamEc, ec) << "wide stream: " << text;
     EXPECT_EQ(in.rdstate() | win.rdstate(), std::ios::goodbit) << text;
+    try {  // the throwing form: the same value, or the code's message
+        EXPECT_TRUE(JsonValue::Parse(text) == value && !ec) << text;
+    } catch (const std::invalid_argument& e) {
+        EXPECT_EQ(e.what(), ec.message()) << text;
+    }
     if (!ec) {
         return value.Serialize();
     }
@@ -61,6 +66,14 @@ TEST(Parser, EveryFormAgrees) {
         {"[18446744073709551615,-9223372036854775808,-0]",
          "[18446744073709551615,-9223372036854775808,0]"},
         {"[1e999]", "[inf]"},
+        {"[01,-01,1.5e0]", "[1,-1,1.5]"},
+        {"[18446744073709551616,-9223372036854775809,99999999999999999999.5,1E+05,2e-3,01.5]",
+         "[1.8446744073709552e+19,-9.2233720368547758e+18,1e+20,100000,0.002,1.5]"},
+        {"[-0.0,-1e999,1e-400,4.9e-324]", "[-0,-inf,0,4.9406564584124654e-324]"},
+        {R"(["plain / text","\"\\\/\b\f\n\r\t","a\u0041b\u00e9\u00E9","\u0000"])",
+         R"(["plain / text","\"\\/\b\f\n\r\t","aAbéé","\u0000"])"},
+        {"/* a /* b */ [1, // x\n2// y\r3\n]", "[1,2]"},  // \r does not end a line comment
+        {"[1/**/,2]", "[1,2]"},
         // Failures of the grammar.
         {"", "error 8"},
         {"  // nothing\n", "error 8"},
@@ -82,9 +95,26 @@ TEST(Parser, EveryFormAgrees) {
         {"]", "error 9"},
         {"[1] x", "error 8"},
         {"true tru", "error 4"},
+        {"[1]]", "error 9"},
+        {"truex", "error 8"},
+        {"1e5.5", "error 8"},
+        {"12abc", "error 8"},
         // Failures of the tokenizer.
         {"[01, 00]", "error 6"},
         {"-", "error 6"},
+        {"-00", "error 6"},
+        {"1.", "error 6"},
+        {"1.e5", "error 6"},
+        {"1e+", "error 6"},
+        {"-a", "error 6"},
+        {R"("\x")", "error 7"},
+        {R"("\U0041")", "error 7"},
+        {R"("\u00G0")", "error 7"},
+        {R"("\uD83D")", "error 7"},
+        {R"("\uD83D\n")", "error 7"},
+        {"\"\\n\n\"", "error 7"},  // a raw line feed after an escape
+        {"\"cut\\", "error 7"},
+        {"\"cut\\u00", "error 7"},
         {"[\"a\tb\"]", "error 7"},
         {"\"unterminated", "error 7"},
         {"[1 /x]", "error 3"},
@@ -119,27 +149,6 @@ TEST(Parser, NestingLimitForAnyMixOfBrackets) {
     EXPECT_EQ(Verdict(std::string(100000, '[')), "error 10");  // nothing recurses further
 }
 
-TEST(Parser, ThrowingFormsCarryTheMessage) {
-    for (const std::string text : {"5 6", "[1 2]"}) {
-        const std::string message = JsonErrorCategory::s_item.message(text == "5 6" ? 1 : 2);
-        const std::wstring wide = ConvertTo<std::wstring, std::string>(text);
-        std::istringstream in(text);
-        std::wistringstream win(wide);
-        const auto expectThrow = [&](auto&& parse) {
-            try {
-                parse();
-                ADD_FAILURE() << "no exception for " << text;
-            } catch (const std::invalid_argument& e) {
-                EXPECT_EQ(e.what(), message) << text;
-            }
-        };
-        expectThrow([&] { JsonValue::Parse(text); });
-        expectThrow([&] { JsonValue::Parse(wide); });
-        expectThrow([&] { JsonValue::Parse(in); });
-        expectThrow([&] { JsonValue::Parse(win); });
-    }
-}
-
 TEST(Parser, ErrorCodeForms) {
     std::error_code ec;
     std::wistringstream wide(L"{\"a\":1} {");
@@ -147,11 +156,6 @@ TEST(Parser, ErrorCodeForms) {
     EXPECT_EQ(ec, JsonCode(LeftOverCharacters));
     EXPECT_TRUE(JsonValue::Parse(std::string("null"), ec).IsNull());
     EXPECT_EQ(ec, std::error_code());  // success clears the previous code
-    std::istream noBuffer(nullptr);
-    EXPECT_TRUE(JsonValue::Parse(noBuffer, ec).IsNull());
-    EXPECT_EQ(ec, JsonCode(MalformedToken));
-    std::wistream wideNoBuffer(nullptr);
-    EXPECT_THROW(JsonValue::Parse(wideNoBuffer), std::invalid_argument);
 }
 
 TEST(Parser, StreamIsReadOnlyAsFarAsNeeded) {
@@ -195,17 +199,6 @@ TEST(Parser, WeofElementEndsWideInput) {
     JsonValue::Parse(cutIn, streamEc);
     EXPECT_EQ(ec.value(), MalformedString);
     EXPECT_EQ(streamEc.value(), MalformedString);
-}
-
-TEST(Parser, RoundTripIsStable) {
-    // The escape flag set by the parser makes the writer escape; a clear one copies.
-    const std::string text =
-        R"({"a":[1,2.5,"x"],"b":{"c":null,"d":[true,-3,1e-7]},"e":"\u0022\u0001\t"})";
-    const std::string once = JsonValue::Parse(text).Serialize();
-    EXPECT_EQ(
-        once,
-        R"({"a":[1,2.5,"x"],"b":{"c":null,"d":[true,-3,9.9999999999999995e-08]},"e":"\"\u0001\t"})");
-    EXPECT_EQ(JsonValue::Parse(once).Serialize(), once);
 }
 
 }  // namespace

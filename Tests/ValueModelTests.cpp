@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -252,6 +253,11 @@ TEST(ValueModel, Equality) {
         {"null, false", JsonValue(), JsonValue(false), false},
         {"true, 1", JsonValue(true), JsonValue(1), false},
         {"int 1, double 1.0", JsonValue(1), JsonValue(1.0), false},
+        {"int 5, unsigned long 5", JsonValue(5), JsonValue(5UL), true},
+        {"int 0, double 0.0 (same bits)", JsonValue(0), JsonValue(0.0), false},
+        {"long -1, unsigned long max", JsonValue(-1L), JsonValue(ULONG_MAX), false},
+        {"0.0, -0.0", JsonValue(0.0), JsonValue(-0.0), true},
+        {"NaN, NaN", nanValue, JsonValue(nan), false},
         {"same text, other flags", JsonValue::StringType("a\"b", false),
          JsonValue::StringType("a\"b", true), true},
         {"a\\0b, a", JsonValue::StringType(std::string("a\0b", 3)), J(R"("a")"), false},

@@ -1,15 +1,12 @@
 #include <kivCore/Conversion.h>
-#include <kivJSON/JSONValue.h>
+#include <kivJSON/JSONPrivateImpl.h>
+#include <kivJSON/JSONWriteOptions.h>
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -18,20 +15,44 @@
 
 namespace {
 
+// A caller's own array implementation with its own text.
+class CustomArray : public _Private::JsonArrayTypeImpl {
+public:
+    void Format(std::string& out) const override { out += "\"custom\""; }
+    void Format(std::wstring& out) const override { out += L"\"custom\""; }
+};
+
+JsonValue Custom() {
+    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new CustomArray()));
+}
 JsonValue Str(const std::string& text) {
     return JsonValue::StringType(text);
 }
-JsonValue Arr(std::vector<JsonValue> elements) {
+JsonValue Arr(std::vector<JsonValue> elements) {  // moves: the subclass survives
     return JsonValue::ArrayType(std::move(elements));
 }
 JsonValue Obj(std::vector<std::pair<std::string, JsonValue>> members) {
     return JsonValue::ObjectType(std::move(members));
 }
+template <class... T>
+std::vector<JsonValue> List(T&&... values) {
+    std::vector<JsonValue> list;
+    (list.emplace_back(std::forward<T>(values)), ...);
+    return list;
+}
 
-TEST(Writer, EveryEntryPointAndWidthGivesTheSameText) {
+TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
+    JsonWriteOptions indented, shortest, asNull;
+    indented.indent = 2;
+    shortest.numbers = JsonNumberStyle::Shortest;
+    asNull.nonFinite = JsonNonFinite::Null;
+    std::vector<std::pair<std::string, JsonValue>> members;
+    members.emplace_back("k", Arr(List(Custom(), 0.1)));
+    members.emplace_back("e", Arr({}));
     const struct {
         JsonValue value;
-        std::string expected;  // narrow text; the wide text is the same characters
+        std::string expected;
+        JsonWriteOptions options = {};
     } cases[] = {
         {Arr({JsonValue(), true, false}), "[null,true,false]"},
         {JsonValue(LONG_MIN), "-9223372036854775808"},
@@ -43,7 +64,6 @@ TEST(Writer, EveryEntryPointAndWidthGivesTheSameText) {
         {JsonValue(1e16), "10000000000000000"},
         {JsonValue(1e17), "1e+17"},
         {JsonValue(DBL_TRUE_MIN), "4.9406564584124654e-324"},
-        {Arr({JsonValue(-HUGE_VAL), JsonValue(std::nan(""))}), "[-inf,nan]"},
         {Str("a\"b\\c\b\f\n\r\t"), R"("a\"b\\c\b\f\n\r\t")"},
         {Str(std::string("\x00\x01\x07\x0b\x0e\x1a\x1f !/\x7f", 11)),
          "\"\\u0000\\u0001\\u0007\\u000b\\u000e\\u001a\\u001f !/\x7f\""},
@@ -55,50 +75,71 @@ TEST(Writer, EveryEntryPointAndWidthGivesTheSameText) {
         {Obj({{"b", 1}, {"a", 2}, {"b", 3}}), R"({"b":1,"a":2,"b":3})"},
         {Obj({{"k\"y\n\x01", JsonValue()}, {"", 0}, {"\xC3\xA9", Obj({})}}),
          "{\"k\\\"y\\n\\u0001\":null,\"\":0,\"\xC3\xA9\":{}}"},  // keys always escaped
+        {Arr(List(Custom())), "[\"custom\"]"},                   // the user's Format at any depth
+        {Arr(List(1, Obj(std::move(members)), Obj({}))),
+         R"([1,{"k":["custom",0.10000000000000001],"e":[]},{}])"},
+        {Custom(), "\"custom\""},
+        {Arr(List(1, Obj({{"a", Arr(List(true, Obj({})))}}))),
+         "[\n  1,\n  {\n    \"a\": [\n      true,\n      {}\n    ]\n  }\n]", indented},
+        {Arr(List(0.1, 0.087, 1e21, -0.0, 5e-324, 7)), "[0.1,0.087,1e+21,-0,5e-324,7]", shortest},
+        {Arr(List(HUGE_VAL, -HUGE_VAL, std::nan(""))), "[inf,-inf,nan]"},
+        {Arr(List(HUGE_VAL, 1.5)), "[null,1.5]", asNull},
     };
     for (const auto& c : cases) {
+        const bool exact = c.options.indent == 0 && c.options.numbers == JsonNumberStyle::Exact17 &&
+                           c.options.nonFinite == JsonNonFinite::Write;
         const std::wstring wideExpected = ConvertTo<std::wstring, std::string>(c.expected);
-        EXPECT_EQ(c.value.Serialize(), c.expected);
-        std::ostringstream narrowStream;
-        c.value.Serialize(narrowStream);
-        EXPECT_EQ(narrowStream.str(), c.expected);
-        std::wostringstream wideStream;
-        c.value.Serialize(wideStream);
-        EXPECT_EQ(wideStream.str(), wideExpected) << c.expected;
-        // Format appends, twice in a row, after what the target holds.
-        std::string narrow = "<";
-        std::wstring wide = L"<";
-        for (int i = 0; i < 2; ++i) {
-            c.value.Format(narrow);
-            c.value.Format(wide);
+        if (exact) {  // the default options are the text of Serialize and Format
+            EXPECT_EQ(c.value.Serialize(), c.expected);
+            std::ostringstream narrowStream;
+            c.value.Serialize(narrowStream);
+            EXPECT_EQ(narrowStream.str(), c.expected);
+            std::wostringstream wideStream;
+            c.value.Serialize(wideStream);
+            EXPECT_EQ(wideStream.str(), wideExpected) << c.expected;
+            // Format appends, twice in a row, after what the target holds.
+            std::string narrow = "<";
+            std::wstring wide = L"<";
+            for (int i = 0; i < 2; ++i) {
+                c.value.Format(narrow);
+                c.value.Format(wide);
+            }
+            EXPECT_EQ(narrow, "<" + c.expected + c.expected);
+            EXPECT_EQ(wide, L"<" + wideExpected + wideExpected) << c.expected;
         }
-        EXPECT_EQ(narrow, "<" + c.expected + c.expected);
-        EXPECT_EQ(wide, L"<" + wideExpected + wideExpected) << c.expected;
+        EXPECT_EQ(WriteJson(c.value, c.options), c.expected);
+        EXPECT_EQ(WriteJsonWide(c.value, c.options), wideExpected);
+        std::error_code error = make_error_code(JsonWriteError::NonFiniteNumber);
+        std::string narrow = "<";
+        EXPECT_TRUE(WriteJson(c.value, narrow, c.options, error));
+        EXPECT_FALSE(error);
+        EXPECT_EQ(narrow, "<" + c.expected);
+        std::wostringstream stream;
+        EXPECT_TRUE(WriteJson(c.value, stream, c.options, error));
+        EXPECT_EQ(stream.str(), wideExpected);
     }
 }
 
-TEST(Writer, SerializeReservesTheEstimateOnce) {
-    const struct {
-        const char* name;
-        JsonValue value;
-        size_t estimate;
-    } cases[] = {
-        {"string of n bytes: n + 2", Str("hello"), 7},
-        {"three numbers: 2 + 3 * 5", Arr({1, 2.5, -3}), 17},
-        {"container children: 20 per element",
-         Arr({Arr({1, 2}), Obj({{"a", 1}}), Str("str"), Obj({})}), 72},
-        {"grandchildren not counted", Arr({Arr({Arr({1, 2, 3, 4, 5, 6})})}), 22},
-        {"key of 3 and array of 4: 2 + 5 + 80", Obj({{"abc", Arr({1, 2, 3, 4})}}), 87},
-        {"string member: length + 2",
-         Obj({{"k", Str("hello")}, {"n", 1}, {"o", Obj({})}, {"a", Arr({})}}), 36},
-    };
-    for (const auto& c : cases) {
-        std::string reserved;  // what reserve() gives, whatever the growth policy
-        reserved.reserve(c.estimate);
-        const std::string text = c.value.Serialize();
-        ASSERT_LE(text.size(), c.estimate) << c.name;  // otherwise the string would have grown
-        EXPECT_EQ(text.capacity(), reserved.capacity()) << c.name;
-    }
+TEST(Writer, FailuresLeaveTheTargetAsItWas) {
+    JsonWriteOptions fail;
+    fail.nonFinite = JsonNonFinite::Fail;
+    fail.indent = 1;
+    const JsonValue tree = Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}})));
+    std::error_code error;
+    std::string narrow = "kept";
+    EXPECT_FALSE(WriteJson(tree, narrow, fail, error));
+    EXPECT_EQ(error, JsonWriteError::NonFiniteNumber);
+    EXPECT_EQ(narrow, "kept");
+    std::ostringstream stream;
+    EXPECT_FALSE(WriteJson(tree, stream, fail, error));
+    EXPECT_TRUE(stream.str().empty());
+    EXPECT_THROW(WriteJsonWide(tree, fail), std::invalid_argument);
+
+    // A wide key that is not UTF-8 is a reported failure too, not an exception.
+    std::wstring wide = L"kept";
+    EXPECT_FALSE(WriteJson(Obj({{"a\x80", 1}}), wide, {}, error));
+    EXPECT_EQ(error, JsonWriteError::InvalidKeyText);
+    EXPECT_EQ(wide, L"kept");
 }
 
 TEST(Writer, WideTextOfKeysAndStringsThatAreNotUtf8) {
@@ -121,31 +162,6 @@ TEST(Writer, WideTextOfKeysAndStringsThatAreNotUtf8) {
     std::wstring wide;
     Arr({Obj({{"ab\xC3", 1}}), Str("a\x80z"), Str("\xE2\x82")}).Format(wide);
     EXPECT_EQ(wide, L"[{\"ab\":1},\"a\uFFFDz\",\"\uFFFD\"]");
-}
-
-// Whole numbers come back as integers, so values are compared, not kinds.
-TEST(Writer, DoublesReadBackExactly) {
-    std::mt19937_64 random(7);
-    std::vector<JsonValue> numbers;
-    while (numbers.size() < 20000) {
-        const uint64_t bits = random();
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        if (std::isfinite(value)) {
-            numbers.emplace_back(value);
-        }
-    }
-    const JsonValue tree = Arr(std::move(numbers));
-    std::wstring wide;
-    tree.Format(wide);
-    const JsonValue narrowBack = JsonValue::Parse(tree.Serialize()),
-                    wideBack = JsonValue::Parse(wide);
-    ASSERT_EQ(narrowBack.Size(), tree.Size());
-    ASSERT_EQ(wideBack.Size(), tree.Size());
-    for (size_t i = 0; i < tree.Size(); ++i) {
-        ASSERT_EQ(narrowBack.At(i).AsDouble(), tree.At(i).AsDouble()) << tree.At(i).Serialize();
-        ASSERT_EQ(wideBack.At(i).AsDouble(), tree.At(i).AsDouble()) << tree.At(i).Serialize();
-    }
 }
 
 }  // namespace

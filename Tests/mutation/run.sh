@@ -9,7 +9,8 @@
 #   NAME-PATTERN   run only the mutants whose name matches one of these globs
 #
 # Environment: KIVJSON_DATA_DIR (default: ../shared/data beside the checkout),
-# KIVJSON_MUTATION_TIMEOUT (seconds per test, default 120), CXX (default g++).
+# KIVJSON_MUTATION_TIMEOUT (seconds per test, default 120), KIVJSON_MUTATION_JOBS
+# (build and test jobs, default 2), CXX (default g++).
 #
 # mutants.txt holds one mutant per line, fields separated by " | ":
 #   name | file[@anchor] | text | replacement
@@ -31,6 +32,7 @@ if [[ "${1:-}" == "--check" ]]; then
 fi
 patterns=("$@")
 timeout=${KIVJSON_MUTATION_TIMEOUT:-120}
+jobs=${KIVJSON_MUTATION_JOBS:-2}
 data=${KIVJSON_DATA_DIR:-$(cd "$repo/.." && pwd)/shared/data}
 # Slow and not about the code's behaviour: packaging and installation.
 excluded='^(InstallAndConsume|PackageDeb)$'
@@ -112,7 +114,7 @@ cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   { cat "$work/configure.log"; exit 2; }
 
 run_tests() {  # log file -> status of ctest
-  ctest --test-dir "$work/build" -j2 --timeout "$timeout" --stop-on-failure \
+  ctest --test-dir "$work/build" -j"$jobs" --timeout "$timeout" --stop-on-failure \
     -E "$excluded" >"$1" 2>&1
 }
 first_failure() {  # the first failing test named in a ctest log
@@ -120,7 +122,7 @@ first_failure() {  # the first failing test named in a ctest log
     sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/'
 }
 
-cmake --build "$work/build" -j2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 2; }
+cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 2; }
 if ! run_tests "$work/test.log"; then
   echo "the unmutated tree fails its tests ($(first_failure "$work/test.log")): fix that first" >&2
   exit 2
@@ -139,7 +141,7 @@ for i in "${!names[@]}"; do
     cp -p "$file" "$work/original"
     if ! why=$(mutate "$file" "${fields[i]}" "${texts[i]}" "${repls[i]}" 2>&1); then
       result="BROKEN ($rel: $why)"
-    elif ! cmake --build "$work/build" -j2 >"$work/build.log" 2>&1; then
+    elif ! cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1; then
       result="BROKEN (does not compile: $(grep -m1 -o 'error: .*' "$work/build.log" | cut -c1-70))"
     elif run_tests "$work/test.log"; then
       result="MISSED"

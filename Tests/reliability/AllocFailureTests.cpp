@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ReplacedNew.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -23,7 +25,9 @@ long g_allowed = -1;
 bool g_injected = false;
 long g_live = 0;  // blocks handed out by operator new and not yet deleted
 
-void* Allocate(size_t size, size_t alignment) {
+}  // namespace
+
+void* ReplacedAllocate(size_t size, size_t alignment) {
     if (g_allowed == 0) {
         g_allowed = -1;  // one failure per attempt; cleanup may allocate again
         g_injected = true;
@@ -45,91 +49,11 @@ void* Allocate(size_t size, size_t alignment) {
     return block;
 }
 
-void Release(void* block) noexcept {
+void ReplacedRelease(void* block) noexcept {
     if (block != nullptr) {
         --g_live;
         std::free(block);
     }
-}
-
-}  // namespace
-
-// Every replaceable form, so that no allocation escapes the count.
-void* operator new(size_t size) {
-    return Allocate(size, 0);
-}
-void* operator new[](size_t size) {
-    return Allocate(size, 0);
-}
-void* operator new(size_t size, std::align_val_t align) {
-    return Allocate(size, static_cast<size_t>(align));
-}
-void* operator new[](size_t size, std::align_val_t align) {
-    return Allocate(size, static_cast<size_t>(align));
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size, 0);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size, 0);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new(size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size, static_cast<size_t>(align));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size, static_cast<size_t>(align));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void operator delete(void* block) noexcept {
-    Release(block);
-}
-void operator delete[](void* block) noexcept {
-    Release(block);
-}
-void operator delete(void* block, size_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, size_t) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::align_val_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::align_val_t) noexcept {
-    Release(block);
-}
-void operator delete(void* block, size_t, std::align_val_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, size_t, std::align_val_t) noexcept {
-    Release(block);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
-    Release(block);
 }
 
 namespace {
@@ -213,57 +137,34 @@ private:
     C m_storage[4096];
 };
 
-TEST_F(AllocFailure, ParseNarrowStringBothForms) {
-    struct Text {
-        std::string text{kDocument};
+// Every source and both forms; the error-code form leaves ec and the stream as they were.
+TEST_F(AllocFailure, ParseEverySource) {
+    struct Sources {
+        std::string narrow{kDocument};
+        std::wstring wide{narrow.begin(), narrow.end()};  // the document is ASCII
+        std::istringstream in{narrow};
+        std::wistringstream wideIn{wide};
         std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
     };
-    auto make = [] { return Text{}; };
-    const size_t points = ForEveryFailurePoint(
-        make, [](Text& s) { JsonValue::Parse(s.text, s.ec); },
-        [](Text& s, long n) {
-            EXPECT_EQ(s.ec, std::error_code(MismatchedBraces, JsonErrorCategory::s_item))
-                << "ec was assigned although allocation " << n << " failed";
-        });
-    EXPECT_GT(points, 40u);
-    EXPECT_EQ(points, ForEveryFailurePoint(
-                          make, [](Text& s) { JsonValue::Parse(s.text); }, CheckNothing));
-}
-
-TEST_F(AllocFailure, ParseNarrowStream) {
-    struct Stream {
-        std::istringstream in{kDocument};
-        std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
+    void (*const parses[])(Sources&) = {
+        [](Sources& s) { JsonValue::Parse(s.narrow, s.ec); },
+        [](Sources& s) { JsonValue::Parse(s.narrow); },
+        [](Sources& s) { JsonValue::Parse(s.in, s.ec); },
+        [](Sources& s) { JsonValue::Parse(s.in); },
+        [](Sources& s) { JsonValue::Parse(s.wide, s.ec); },
+        [](Sources& s) { JsonValue::Parse(s.wideIn, s.ec); },
+        [](Sources& s) { JsonValue::Parse(s.wideIn); },
     };
-    ForEveryFailurePoint([] { return Stream{}; }, [](Stream& s) { JsonValue::Parse(s.in, s.ec); },
-                         [](Stream& s, long) {
-                             EXPECT_EQ(s.ec.value(), MismatchedBraces);
-                             EXPECT_EQ(s.in.rdstate(), std::ios::goodbit);
-                         });
-    ForEveryFailurePoint([] { return Stream{}; }, [](Stream& s) { JsonValue::Parse(s.in); },
-                         [](Stream&, long) {});
-}
-
-TEST_F(AllocFailure, ParseWideStringAndStream) {
-    const std::string narrow = kDocument;
-    struct Wide {
-        std::wstring text;
-        std::wistringstream in;
-        std::error_code ec{MismatchedBraces, JsonErrorCategory::s_item};
-    };
-    auto make = [&] {
-        Wide w;
-        w.text.assign(narrow.begin(), narrow.end());  // the document is ASCII
-        w.in.str(w.text);
-        return w;
-    };
-    auto unassigned = [](Wide& w, long) { EXPECT_EQ(w.ec.value(), MismatchedBraces); };
-    ForEveryFailurePoint(
-        make, [](Wide& w) { JsonValue::Parse(w.text, w.ec); }, unassigned);
-    ForEveryFailurePoint(
-        make, [](Wide& w) { JsonValue::Parse(w.in, w.ec); }, unassigned);
-    ForEveryFailurePoint(
-        make, [](Wide& w) { JsonValue::Parse(w.in); }, unassigned);
+    for (auto parse : parses) {
+        const size_t points = ForEveryFailurePoint(
+            [] { return std::make_unique<Sources>(); }, [&](auto& s) { parse(*s); },
+            [](auto& s, long n) {
+                EXPECT_EQ(s->ec.value(), MismatchedBraces)
+                    << "ec was assigned although allocation " << n << " failed";
+                EXPECT_EQ(s->in.rdstate(), std::ios::goodbit);
+            });
+        EXPECT_GT(points, 40u);
+    }
 }
 
 TEST_F(AllocFailure, BuildAndCopyTrees) {
@@ -334,25 +235,21 @@ TEST_F(AllocFailure, Serialization) {
         },
         CheckNothing);
 
-    struct Narrow {
-        FixedBuffer<char> buffer;
-        std::ostream out{&buffer};
+    // A stream of either width that cannot fail: nothing reaches it on a failure.
+    const auto streamed = [&tree](auto character) {
+        using C = decltype(character);
+        struct Target {
+            FixedBuffer<C> buffer;
+            std::basic_ostream<C> out{&buffer};
+        };
+        ForEveryFailurePoint(
+            [] { return std::make_unique<Target>(); }, [&](auto& s) { tree.Serialize(s->out); },
+            [](auto& s, long n) {
+                EXPECT_EQ(s->buffer.Written(), 0u) << "after the failure of allocation " << n;
+            });
     };
-    ForEveryFailurePoint(
-        [] { return std::make_unique<Narrow>(); }, [&](auto& s) { tree.Serialize(s->out); },
-        [](auto& s, long n) {
-            EXPECT_EQ(s->buffer.Written(), 0u) << "after the failure of allocation " << n;
-        });
-
-    struct Wide {
-        FixedBuffer<wchar_t> buffer;
-        std::wostream out{&buffer};
-    };
-    ForEveryFailurePoint(
-        [] { return std::make_unique<Wide>(); }, [&](auto& s) { tree.Serialize(s->out); },
-        [](auto& s, long n) {
-            EXPECT_EQ(s->buffer.Written(), 0u) << "after the failure of allocation " << n;
-        });
+    streamed(char());
+    streamed(wchar_t());
 
     // Format keeps what it appended before the failure; it must only not leak.
     ForEveryFailurePoint(
