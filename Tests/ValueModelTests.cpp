@@ -265,6 +265,7 @@ TEST(ValueModel, Equality) {
         {"[1,2], [1,2,null]", J("[1,2]"), J("[1,2,null]"), false},
         {"{a:1,b:2}, {b:2,a:1}", J(R"({"a":1,"b":2})"), J(R"({"b":2,"a":1})"), false},
         {"{a:1}, {b:1}", J(R"({"a":1})"), J(R"({"b":1})"), false},
+        {"{a:1}, {a:1,b:2}", J(R"({"a":1})"), J(R"({"a":1,"b":2})"), false},
         {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
         {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
