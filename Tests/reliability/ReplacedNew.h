@@ -21,12 +21,12 @@ inline void* ReplacedTryAllocate(std::size_t size, std::size_t alignment) noexce
 }
 
 // PARAMS is the parameter list in parentheses; the size parameter is `size`.
-#define KIVJSON_REPLACE_NEW(PARAMS, ALIGNMENT, SPEC, CALL) \
-    void* operator new PARAMS SPEC {                       \
-        return CALL(size, ALIGNMENT);                      \
-    }                                                      \
-    void* operator new[] PARAMS SPEC {                     \
-        return CALL(size, ALIGNMENT);                      \
+#define KIVJSON_REPLACE_NEW(PARAMS, ALIGNMENT, QUALIFIER, CALL) \
+    void* operator new PARAMS QUALIFIER {                       \
+        return CALL(size, ALIGNMENT);                           \
+    }                                                           \
+    void* operator new[] PARAMS QUALIFIER {                     \
+        return CALL(size, ALIGNMENT);                           \
     }
 #define KIVJSON_REPLACE_DELETE(PARAMS)       \
     void operator delete PARAMS noexcept {   \
