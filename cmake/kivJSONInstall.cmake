@@ -141,6 +141,25 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # postinst/postrm scripts calling ldconfig for any library under /usr/lib:
 # redundant, and harmless.)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+# The symbols file, so that a program's package depends on the oldest release
+# that has every symbol it uses. cmake/debian/libkivjson1.symbols records each
+# exported symbol with the release that brought it; at package time
+# dpkg-gensymbols checks the built libraries against it (a symbol gone fails
+# the build) and writes the control file, new symbols marked with this release.
+find_program(KIVJSON_DPKG_GENSYMBOLS dpkg-gensymbols)
+if(KIVJSON_DPKG_GENSYMBOLS)
+  file(GENERATE OUTPUT ${debian_dir}/gensymbols.cmake CONTENT "
+execute_process(COMMAND ${KIVJSON_DPKG_GENSYMBOLS} -p${KIVJSON_PACKAGE_RUNTIME} -v${PROJECT_VERSION}
+    -e$<TARGET_FILE:kivJSON> -e$<TARGET_FILE:kivCore> -c1
+    -I${PROJECT_SOURCE_DIR}/cmake/debian/libkivjson1.symbols -O${debian_dir}/symbols
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR \"dpkg-gensymbols: the libraries lost symbols of an earlier release:\\n\${out}\")
+endif()
+")
+  set(CPACK_PRE_BUILD_SCRIPTS ${debian_dir}/gensymbols.cmake)
+  list(APPEND CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${debian_dir}/symbols)
+endif()
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "JSON parser, writer and value model for C++17 (shared libraries)
 kivJSON parses JSON text (UTF-8 or wide strings and streams) into a tree of
 values, lets programs build, query, change, copy and compare such trees, and

@@ -8,7 +8,7 @@ if(NOT status EQUAL 0 OR NOT debs)
   message(FATAL_ERROR "cpack failed (${status}):\n${out}\n${err}")
 endif()
 # Each package holds its own part, and its licence.
-set(libkivjson1 usr/${LIBDIR}/libkivJSON.so.1 usr/${LIBDIR}/libkivCore.so.1.0.0)
+set(libkivjson1 usr/${LIBDIR}/libkivJSON.so.1 usr/${LIBDIR}/libkivCore.so.1.)
 set(libkivjson-dev usr/${LIBDIR}/libkivJSON.so usr/include/kivJSON/JSONValue.h
     usr/include/kivCore/UniquePtr.h usr/${LIBDIR}/pkgconfig/kivJSON.pc
     usr/${LIBDIR}/cmake/kivJSON/kivJSONConfig.cmake)
@@ -26,3 +26,14 @@ foreach(package libkivjson1 libkivjson-dev kivjson)
     endif()
   endforeach()
 endforeach()
+# The runtime package carries the symbols file, every symbol of release 1.0.0 at
+# 1.0.0 (a program using only those runs on any 1.x).
+find_program(dpkg_gensymbols dpkg-gensymbols)
+if(dpkg_gensymbols)
+  file(GLOB deb ${WORK_DIR}/libkivjson1_*.deb)
+  execute_process(COMMAND dpkg-deb --info ${deb} symbols OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT symbols MATCHES "libkivJSON.so.1 libkivjson1 #MINVER#"
+     OR NOT symbols MATCHES "\n _ZN9JsonValue5ParseERKNSt7__cxx1112basic_string[^\n]*@Base 1\\.0\\.0\n")
+    message(FATAL_ERROR "libkivjson1 lacks its symbols file, or JsonValue::Parse is not at 1.0.0:\n${symbols}")
+  endif()
+endif()
