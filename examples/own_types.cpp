@@ -76,7 +76,7 @@ void Structs() {
     CHECK(!event.venue && event.capacity == 100);  // absent: nullopt, and the default kept
     CHECK(
         ToJson(event).Serialize() ==
-        R"({"name":"Gala","kind":"Opera","prices":[{"currency":"EUR","amount":120}],"capacity":100})");
+        R"({"name":"Gala","kind":"Opera","prices":[{"currency":"EUR","amount":120}],"venue":null,"capacity":100})");
 }
 
 void Errors() {

@@ -21,7 +21,7 @@
 // The line goes inside the struct (in a public part) or after it in the same
 // namespace. Reading, a member absent from the object is an error unless its
 // field is a std::optional (it becomes nullopt) or marked KIVJSON_DEFAULT (it
-// keeps the value a new struct has); an empty optional is left out when writing.
+// keeps the value a new struct has).
 #define KIVJSON_FIELDS(Type, ...)                                                               \
     static constexpr auto KivJsonFields(const Type*) {                                          \
         return std::make_tuple(KIVJSON_PP_CAT(KIVJSON_PP_EACH_, KIVJSON_PP_COUNT(__VA_ARGS__))( \
@@ -219,13 +219,7 @@ bool JsonReadFields(JsonReader& reader, const JsonValue& in, T& out, std::index_
 template <size_t I, class T>
 void JsonWriteField(std::vector<JsonObject::Member>& members, const T& in) {
     constexpr const auto& field = std::get<I>(JsonFieldList<T>);
-    const auto& value = in.*field.member;
-    if constexpr (JsonIsOptional<typename std::decay_t<decltype(field)>::Member>::value) {
-        if (!value) {
-            return;
-        }
-    }
-    members.emplace_back(std::string(field.name), ToJson(value));
+    members.emplace_back(std::string(field.name), ToJson(in.*field.member));
 }
 
 template <class T, size_t... I>
