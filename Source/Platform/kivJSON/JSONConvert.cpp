@@ -1,6 +1,8 @@
 #include <kivJSON/JSONConvert.h>
 #include <kivJSON/JSONWriteOptions.h>
 
+#include "internal/TreeAccess.h"
+
 #include <cfloat>
 #include <cmath>
 #include <vector>
@@ -27,9 +29,23 @@ public:
     }
 };
 
+using _Private::JsonTreeAccess;
+
+// The exact class of `value`'s implementation (Other for a caller's subclass),
+// so that the library's own classes are read without virtual calls.
+JsonTreeAccess::Kind KindIn(const JsonValue& value) {
+    const _Private::JsonValueTypeImpl* impl = JsonTreeAccess::Impl(value);
+    return impl != nullptr ? JsonTreeAccess::KindOf(*impl) : JsonTreeAccess::Kind::Null;
+}
+
 // The number in `value`, when it holds one.
 bool NumberIn(const JsonValue& value, JsonNumber& number) {
-    if (value.Type() != JsonType::Number) {
+    const JsonTreeAccess::Kind kind = KindIn(value);
+    if (kind == JsonTreeAccess::Kind::Number) {
+        number = JsonTreeAccess::NumberOf(*JsonTreeAccess::Impl(value));
+        return true;
+    }
+    if (kind != JsonTreeAccess::Kind::Other || value.Type() != JsonType::Number) {
         return false;
     }
     number = value.AsNumber();
@@ -101,6 +117,46 @@ JsonConvertException::JsonConvertException(const JsonConvertResult& result)
 JsonConvertException::JsonConvertException(const JsonConvertException& other) = default;
 JsonConvertException& JsonConvertException::operator=(const JsonConvertException& other) = default;
 JsonConvertException::~JsonConvertException() = default;
+
+const JsonArray* JsonArrayIn(const JsonValue& value) {
+    switch (KindIn(value)) {
+        case JsonTreeAccess::Kind::Array:
+            return &static_cast<const _Private::JsonArrayTypeImpl&>(*JsonTreeAccess::Impl(value))
+                        .JsonArrayTypeImpl::AsArray();
+        case JsonTreeAccess::Kind::Other:
+            return value.IsArray() ? &value.AsArray() : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+const JsonObject* JsonObjectIn(const JsonValue& value) {
+    switch (KindIn(value)) {
+        case JsonTreeAccess::Kind::Object:
+            return &static_cast<const _Private::JsonObjectTypeImpl&>(*JsonTreeAccess::Impl(value))
+                        .JsonObjectTypeImpl::AsObject();
+        case JsonTreeAccess::Kind::Other:
+            return value.IsObject() ? &value.AsObject() : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+bool JsonReadString(const JsonValue& value, std::string& out) {
+    switch (KindIn(value)) {
+        case JsonTreeAccess::Kind::String:
+            out = JsonTreeAccess::TextOf(*JsonTreeAccess::Impl(value));
+            return true;
+        case JsonTreeAccess::Kind::Other:
+            if (value.IsString()) {
+                out = value.AsString();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
 
 bool JsonReadSigned(const JsonValue& value, int64_t min, int64_t max, int64_t& out) noexcept {
     JsonNumber number(0);

@@ -85,6 +85,11 @@ KIVJSON_API bool JsonReadSigned(const JsonValue& value, int64_t min, int64_t max
 KIVJSON_API bool JsonReadUnsigned(const JsonValue& value, uint64_t max, uint64_t& out) noexcept;
 KIVJSON_API bool JsonReadDouble(const JsonValue& value, double& out) noexcept;
 KIVJSON_API bool JsonReadFloat(const JsonValue& value, float& out) noexcept;
+// The array (object) inside `value`, or nullptr when it holds another type.
+KIVJSON_API const JsonArray* JsonArrayIn(const JsonValue& value);
+KIVJSON_API const JsonObject* JsonObjectIn(const JsonValue& value);
+// Assigns the text of a string value to `out`; false for other types.
+KIVJSON_API bool JsonReadString(const JsonValue& value, std::string& out);
 // Fills `result` for a failure at `at`. WrongType, OutOfRange and WrongLength
 // read "expected <detail>, found <found>"; MissingMember and UnknownMember
 // name the member `detail` (then `found` may be null).
@@ -212,12 +217,12 @@ public:
     // The first member `key` of the object `in`; a missing member is an error.
     template <class T>
     bool ReadField(const JsonValue& in, const std::string& key, T& out) {
-        if (!in.IsObject()) {
+        const JsonObject* object = JsonObjectIn(in);
+        if (object == nullptr) {
             return Expected("an object", in);
         }
-        const JsonObject& object = in.AsObject();
-        const JsonObject::const_iterator found = object.Find(key);
-        if (found == object.End()) {
+        const JsonObject::const_iterator found = object->Find(key);
+        if (found == object->End()) {
             return Fail(JsonConvertError::MissingMember, key, nullptr);
         }
         return ReadMember(key, found->second, out);

@@ -178,6 +178,19 @@ bool JsonFinishField(JsonReader& reader, T& out, bool seen) {
     }
 }
 
+// Keys are short: a loop beats a call to memcmp.
+inline bool JsonSameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <class T, size_t... I>
 bool JsonReadFields(JsonReader& reader, const JsonValue& in, T& out, std::index_sequence<I...>) {
     constexpr size_t count = sizeof...(I);
@@ -185,18 +198,19 @@ bool JsonReadFields(JsonReader& reader, const JsonValue& in, T& out, std::index_
         JsonFieldNames<T>(std::index_sequence<I...>());
     using FieldReader = bool (*)(JsonReader&, const JsonObject::Member&, T&);
     static constexpr FieldReader readers[] = {&JsonReadField<I, T>...};
-    if (!in.IsObject()) {
+    const JsonObject* object = JsonObjectIn(in);
+    if (object == nullptr) {
         return reader.Expected("an object", in);
     }
     // Members usually come in the order of the fields: each search starts
     // after the field found last. The first of repeated keys counts.
     bool seen[count] = {};
     size_t next = 0;
-    for (const JsonObject::Member& member : in.AsObject()) {
+    for (const JsonObject::Member& member : *object) {
         const std::string_view key(member.first);
         size_t field = next;
         size_t tried = 0;
-        for (; tried < count && names[field] != key; ++tried) {
+        for (; tried < count && !JsonSameKey(names[field], key); ++tried) {
             field = field + 1 == count ? 0 : field + 1;
         }
         if (tried == count) {

@@ -46,11 +46,7 @@ struct JsonConverter<T, std::enable_if_t<std::is_arithmetic<T>::value>> {
 template <>
 struct JsonConverter<std::string> {
     static bool Read(JsonReader& reader, const JsonValue& in, std::string& out) {
-        if (!in.IsString()) {
-            return reader.Expected("a string", in);
-        }
-        out = in.AsString();
-        return true;
+        return JsonReadString(in, out) || reader.Expected("a string", in);
     }
     static JsonValue Write(const std::string& in) { return JsonValue::StringType(in); }
 };
@@ -94,16 +90,16 @@ template <class C>
 struct JsonSequenceConverter {
     using T = typename C::value_type;
     static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
-        if (!in.IsArray()) {
+        const JsonArray* array = JsonArrayIn(in);
+        if (array == nullptr) {
             return reader.Expected("an array", in);
         }
-        const JsonArray& array = in.AsArray();
         out.clear();
         if constexpr (std::is_same<C, std::vector<T, typename C::allocator_type>>::value) {
-            out.reserve(array.Size());
+            out.reserve(array->Size());
         }
         size_t index = 0;
-        for (const JsonValue& element : array) {
+        for (const JsonValue& element : *array) {
             if constexpr (std::is_same<typename C::reference, T&>::value) {
                 out.emplace_back();
                 if (!reader.ReadElement(index++, element, out.back())) {
@@ -133,12 +129,13 @@ struct JsonConverter<std::list<T, A>> : JsonSequenceConverter<std::list<T, A>> {
 template <class C>
 struct JsonSetConverter {
     static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
-        if (!in.IsArray()) {
+        const JsonArray* array = JsonArrayIn(in);
+        if (array == nullptr) {
             return reader.Expected("an array", in);
         }
         out.clear();
         size_t index = 0;
-        for (const JsonValue& element : in.AsArray()) {
+        for (const JsonValue& element : *array) {
             typename C::value_type item{};
             if (!reader.ReadElement(index++, element, item)) {
                 return false;
@@ -160,11 +157,12 @@ struct JsonConverter<std::unordered_set<T, H, E, A>>
 template <class C>
 struct JsonMapConverter {
     static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
-        if (!in.IsObject()) {
+        const JsonObject* object = JsonObjectIn(in);
+        if (object == nullptr) {
             return reader.Expected("an object", in);
         }
         out.clear();
-        for (const JsonObject::Member& member : in.AsObject()) {
+        for (const JsonObject::Member& member : *object) {
             const auto placed = out.try_emplace(member.first);
             if (placed.second &&
                 !reader.ReadMember(member.first, member.second, placed.first->second)) {
