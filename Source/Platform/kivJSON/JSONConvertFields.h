@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -178,12 +180,23 @@ bool JsonFinishField(JsonReader& reader, T& out, bool seen) {
     }
 }
 
-// Keys are short: a loop beats a call to memcmp.
+// Keys are short: eight bytes at a time beats a call to memcmp.
 inline bool JsonSameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
+    const size_t size = a.size();
+    if (size != b.size()) {
         return false;
     }
-    for (size_t i = 0; i < a.size(); ++i) {
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) {
+            return false;
+        }
+    }
+    for (; i < size; ++i) {
         if (a[i] != b[i]) {
             return false;
         }
