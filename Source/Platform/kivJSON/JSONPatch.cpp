@@ -15,15 +15,15 @@ public:
             case JsonPatchError::NotAnArray:
                 return "a JSON Patch is not an array";
             case JsonPatchError::NotAnOperation:
-                return "a JSON Patch operation is not an object with a string \"op\"";
+                return "a JSON Patch operation is not an object with one string \"op\"";
             case JsonPatchError::UnknownOperation:
                 return "unknown JSON Patch operation";
             case JsonPatchError::MissingPath:
-                return "a JSON Patch operation lacks a string \"path\"";
+                return "a JSON Patch operation lacks one string \"path\"";
             case JsonPatchError::MissingFrom:
-                return "a JSON Patch operation lacks a string \"from\"";
+                return "a JSON Patch operation lacks one string \"from\"";
             case JsonPatchError::MissingValue:
-                return "a JSON Patch operation lacks \"value\"";
+                return "a JSON Patch operation lacks one \"value\"";
             case JsonPatchError::TestFailed:
                 return "the value differs from the one tested";
             case JsonPatchError::MoveIntoChild:
@@ -35,11 +35,19 @@ public:
 
 using _Private::JsonUndoLog;
 
-// The first member `key` of `operation`, or null.
+// The member `key` of `operation`, or null when there is none or more than one
+// (an operation with two "op" is neither of them).
 const JsonValue* MemberOf(const JsonValue& operation, const char* key) {
-    const JsonObject& members = operation.AsObject();
-    const JsonObject::const_iterator found = members.Find(key);
-    return found == members.End() ? nullptr : &found->second;
+    const JsonValue* found = nullptr;
+    for (const JsonObject::Member& member : operation.AsObject()) {
+        if (member.first == key) {
+            if (found != nullptr) {
+                return nullptr;
+            }
+            found = &member.second;
+        }
+    }
+    return found;
 }
 
 // Performs one operation; false with `failure` set (all but the index) when it fails.

@@ -15,11 +15,11 @@
 // ("path" or "from" naming nothing) carry a JsonPointerError instead.
 enum class JsonPatchError : int {
     NotAnArray = 1,        // the patch is not an array
-    NotAnOperation = 2,    // an operation is not an object with a string "op"
+    NotAnOperation = 2,    // an operation is not an object with one string "op"
     UnknownOperation = 3,  // "op" is none of the six
-    MissingPath = 4,       // no string "path"
-    MissingFrom = 5,       // "move" or "copy" without a string "from"
-    MissingValue = 6,      // "add", "replace" or "test" without "value"
+    MissingPath = 4,       // not one string "path" (none, two, or not a string)
+    MissingFrom = 5,       // "move" or "copy" without one string "from"
+    MissingValue = 6,      // "add", "replace" or "test" without one "value"
     TestFailed = 7,        // a "test" found a different value
     MoveIntoChild = 8,     // a "move" whose "path" lies inside its "from"
 };

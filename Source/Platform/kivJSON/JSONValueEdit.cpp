@@ -20,11 +20,11 @@ UniquePtr<JsonValueTypeImpl> StringFrom(const char* text, size_t size) {
     return _Private::JsonMakeUnique<_Private::JsonStringTypeImpl>(std::string(text, size), escapes);
 }
 
-const char* CheckedText(const char* text) {
+UniquePtr<JsonValueTypeImpl> StringFrom(const char* text) {
     if (text == nullptr) {
         throw std::invalid_argument("null text");
     }
-    return text;
+    return StringFrom(text, std::strlen(text));
 }
 
 // Runs `edit` on the container of `impl`, or, when `impl` is a null, on a new
@@ -42,7 +42,7 @@ JsonValue& PromoteAndEdit(UniquePtr<JsonValueTypeImpl>& impl, Edit edit) {
 
 }  // namespace
 
-JsonValue::JsonValue(const char* text) : m_impl(StringFrom(CheckedText(text), std::strlen(text))) {}
+JsonValue::JsonValue(const char* text) : m_impl(StringFrom(text)) {}
 JsonValue::JsonValue(const std::string& text) : m_impl(StringFrom(text.data(), text.size())) {}
 JsonValue::JsonValue(std::string&& text) {
     const bool escapes = _Private::FindStringSpecial(text.data(), text.data() + text.size()) !=
