@@ -101,6 +101,10 @@ bool ApplyOne(JsonValue& target, const JsonValue& operation, JsonUndoLog& log,
     }
     const std::string source = from->AsString();
     const std::string destination = failure.pointer;
+    if (name == "move" && destination.compare(0, source.size() + 1, source + "/") == 0) {
+        ec = JsonPatchError::MoveIntoChild;
+        return false;
+    }
     failure.pointer = source;
     JsonValue moved{UniquePtr<_Private::JsonValueTypeImpl>()};
     if (name == "copy" || source == destination) {
@@ -114,10 +118,6 @@ bool ApplyOne(JsonValue& target, const JsonValue& operation, JsonUndoLog& log,
         }
         moved = JsonValue(*found);
     } else {
-        if (destination.compare(0, source.size() + 1, source + "/") == 0) {
-            ec = JsonPatchError::MoveIntoChild;
-            return false;
-        }
         if (!_Private::PointerRemove(target, source, &log, ec)) {
             return false;
         }
