@@ -126,14 +126,24 @@ bool ApplyOne(JsonValue& target, const JsonValue& operation, JsonUndoLog& log,
         log.back().fromCarry = true;
     }
     failure.pointer = destination;
-    if (!_Private::PointerAdd(target, destination, moved, &log, ec)) {
+    // A move that cannot add puts its value back for the undo of the remove.
+    const auto giveBack = [&] {
         if (name == "move") {
             log.back().saved = std::move(moved);
             log.back().fromCarry = false;
         }
-        return false;
+    };
+    bool added = false;
+    try {
+        added = _Private::PointerAdd(target, destination, moved, &log, ec);
+    } catch (...) {
+        giveBack();
+        throw;
     }
-    return true;
+    if (!added) {
+        giveBack();
+    }
+    return added;
 }
 
 }  // namespace

@@ -74,9 +74,11 @@ bool IndexOf(const std::string& token, size_t size, bool forInsert, size_t& inde
 
 using _Private::RecordEdit;
 
-void Drop(JsonUndoLog* log) {
-    if (log != nullptr) {
-        log->pop_back();
+// Makes room for one more element, growing as push_back would.
+template <class T>
+void Reserve(std::vector<T>& elements) {
+    if (elements.size() == elements.capacity()) {
+        elements.reserve(elements.empty() ? 1 : 2 * elements.size());
     }
 }
 
@@ -120,13 +122,11 @@ bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, J
                                 static_cast<size_t>(found - object.begin())));
             return true;
         }
-        RecordEdit(log, UndoKind::MemberAppend, &object, object.Size());
-        try {
-            object.Append(std::move(slot.token), std::move(value));
-        } catch (...) {
-            Drop(log);
-            throw;
-        }
+        // Room first: the value moves only once nothing can fail.
+        std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(object);
+        Reserve(members);
+        RecordEdit(log, UndoKind::MemberAppend, &object, members.size());
+        members.emplace_back(std::move(slot.token), std::move(value));
         return true;
     }
     JsonArray& array = slot.parent->AsArray();
@@ -134,13 +134,10 @@ bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, J
     if (!IndexOf(slot.token, array.Size(), true, index, ec)) {
         return false;
     }
+    std::vector<JsonValue>& elements = JsonTreeAccess::Elements(array);
+    Reserve(elements);
     RecordEdit(log, UndoKind::ArrayInsert, &array, index);
-    try {
-        array.Insert(index, std::move(value));
-    } catch (...) {
-        Drop(log);
-        throw;
-    }
+    elements.insert(elements.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
     return true;
 }
 
