@@ -4,6 +4,8 @@
 #include "internal/PointerEdit.h"
 #include "internal/TreeAccess.h"
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -122,15 +124,23 @@ void JsonMergePatchApply(JsonValue& target, const JsonValue& patch) {
 JsonValue JsonDiff(const JsonValue& from, const JsonValue& to) {
     JsonValue result = JsonValue::ArrayType();
     JsonArray& patch = result.AsArray();
-    struct Pending {
+    // A comparison still to make (`op` null), or an operation to write; each
+    // container queues its steps in reverse, so the patch follows document order.
+    struct Step {
+        const char* op;
         const JsonValue* a;
         const JsonValue* b;
         std::string path;
     };
-    std::vector<Pending> pending{{&from, &to, std::string()}};
+    std::vector<Step> pending{{nullptr, &from, &to, std::string()}};
+    std::vector<Step> steps;
     while (!pending.empty()) {
-        const Pending next = std::move(pending.back());
+        const Step next = std::move(pending.back());
         pending.pop_back();
+        if (next.op != nullptr) {
+            Emit(patch, next.op, next.path, next.b);
+            continue;
+        }
         const JsonValue& a = *next.a;
         const JsonValue& b = *next.b;
         const bool sameContainer = a.Type() == b.Type() && (a.IsArray() || a.IsObject());
@@ -140,51 +150,55 @@ JsonValue JsonDiff(const JsonValue& from, const JsonValue& to) {
             }
             continue;
         }
+        steps.clear();
         if (a.IsArray()) {
             const size_t common = std::min(a.Size(), b.Size());
             for (size_t i = 0; i < common; ++i) {
-                pending.push_back({&a.At(i), &b.At(i), next.path + '/' + std::to_string(i)});
+                steps.push_back({nullptr, &a.At(i), &b.At(i), next.path + '/' + std::to_string(i)});
             }
             for (size_t i = a.Size(); i-- > common;) {
-                Emit(patch, "remove", next.path + '/' + std::to_string(i), nullptr);
+                steps.push_back({"remove", nullptr, nullptr, next.path + '/' + std::to_string(i)});
             }
             for (size_t i = common; i < b.Size(); ++i) {
-                Emit(patch, "add", next.path + '/' + std::to_string(i), &b.At(i));
+                steps.push_back({"add", nullptr, &b.At(i), next.path + '/' + std::to_string(i)});
             }
-            continue;
-        }
-        // Objects: the members kept must stay in order and come before the new
-        // ones, since adds append; otherwise the object is replaced whole.
-        std::unordered_map<std::string, size_t> keysA;
-        std::unordered_map<std::string, size_t> keysB;
-        bool patchable = IndexKeys(a.AsObject(), keysA) && IndexKeys(b.AsObject(), keysB);
-        size_t kept = 0;
-        for (const JsonObject::Member& member : a.AsObject()) {
-            const auto inB = keysB.find(member.first);
-            if (patchable && inB != keysB.end()) {
-                patchable = inB->second == kept++;
+        } else {
+            // Objects: the members kept must stay in order and come before the
+            // new ones, since adds append; otherwise the object is replaced whole.
+            std::unordered_map<std::string, size_t> keysA;
+            std::unordered_map<std::string, size_t> keysB;
+            bool patchable = IndexKeys(a.AsObject(), keysA) && IndexKeys(b.AsObject(), keysB);
+            size_t kept = 0;
+            for (const JsonObject::Member& member : a.AsObject()) {
+                const auto inB = keysB.find(member.first);
+                if (patchable && inB != keysB.end()) {
+                    patchable = inB->second == kept++;
+                }
+            }
+            if (!patchable) {
+                Emit(patch, "replace", next.path, &b);
+                continue;
+            }
+            const JsonObject::const_iterator members = b.AsObject().Begin();
+            for (const JsonObject::Member& member : a.AsObject()) {
+                const std::string path = next.path + '/' + Escaped(member.first);
+                const auto inB = keysB.find(member.first);
+                if (inB == keysB.end()) {
+                    steps.push_back({"remove", nullptr, nullptr, path});
+                } else {
+                    const auto at = static_cast<std::ptrdiff_t>(inB->second);
+                    steps.push_back({nullptr, &member.second, &members[at].second, path});
+                }
+            }
+            for (const JsonObject::Member& member : b.AsObject()) {
+                if (keysA.find(member.first) == keysA.end()) {
+                    steps.push_back(
+                        {"add", nullptr, &member.second, next.path + '/' + Escaped(member.first)});
+                }
             }
         }
-        if (!patchable) {
-            Emit(patch, "replace", next.path, &b);
-            continue;
-        }
-        for (const JsonObject::Member& member : a.AsObject()) {
-            const std::string path = next.path + '/' + Escaped(member.first);
-            const auto inB = keysB.find(member.first);
-            if (inB == keysB.end()) {
-                Emit(patch, "remove", path, nullptr);
-            } else {
-                pending.push_back(
-                    {&member.second,
-                     &b.AsObject().Begin()[static_cast<std::ptrdiff_t>(inB->second)].second, path});
-            }
-        }
-        for (const JsonObject::Member& member : b.AsObject()) {
-            if (keysA.find(member.first) == keysA.end()) {
-                Emit(patch, "add", next.path + '/' + Escaped(member.first), &member.second);
-            }
-        }
+        pending.insert(pending.end(), std::make_move_iterator(steps.rbegin()),
+                       std::make_move_iterator(steps.rend()));
     }
     return result;
 }
