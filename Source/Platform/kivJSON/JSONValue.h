@@ -65,6 +65,8 @@ public:
     // The source is left empty: only destruction and assignment are defined on it.
     JsonValue(JsonValue&& other) noexcept;
     // Exchanges the two values: `other` receives this value's former content.
+    // So `doc = std::move(doc["data"])` leaves the old root owned by its own
+    // child and leaks the tree; `doc = doc.Take("data")` is the safe form.
     JsonValue& operator=(JsonValue&& other) noexcept;
     ~JsonValue();
 
@@ -103,6 +105,9 @@ public:
     const JsonValue& At(const std::string& key) const;
 
     // --- Subscripts: a null first becomes an empty object or array -----------
+    // The reference is into the parent, which the next member or element added
+    // may move: `o["b"] = o["a"]` can read freed memory; `o.Set("b", o.At("a"))`
+    // is the safe form.
     // Finds the first member with `key` or appends (key, null).
     JsonValue& operator[](const std::string& key);
     JsonValue& operator[](char key);  // one-character key; NUL gives the empty key
