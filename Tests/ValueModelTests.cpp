@@ -17,7 +17,6 @@ using _Private::JsonValueTypeImpl;
 
 static_assert(sizeof(JsonValue) == sizeof(void*));
 static_assert(sizeof(UniquePtr<JsonValueTypeImpl>) == sizeof(void*));
-static_assert(!std::is_constructible_v<JsonValue, const char*>, "a literal must not become a bool");
 static_assert(std::is_nothrow_move_constructible_v<JsonValue> &&
               std::is_nothrow_move_assignable_v<JsonValue>);
 

@@ -3,6 +3,7 @@
 // must reach the caller, nothing may leak (counted here; LeakSanitizer checks
 // again in the sanitize build) and the documented state must hold afterwards.
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONPatch.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
@@ -218,6 +219,34 @@ TEST_F(AllocFailure, FailedSubscriptLeavesValueAsItWas) {
         ForEveryFailurePoint([&] { return JsonValue::Parse(std::string(c.text)); }, c.grow,
                              [&](JsonValue& value, long n) {
                                  EXPECT_EQ(value.Serialize(), c.text)
+                                     << "after the failure of allocation " << n;
+                             });
+    }
+}
+
+TEST_F(AllocFailure, FailedEditLeavesValueAsItWas) {
+    const char* const start = R"({"a":[1,2],"o":{"k":1,"k":2}})";
+    void (*const edits[])(JsonValue&) = {
+        [](JsonValue& v) { v["a"].Insert(0, v); },
+        [](JsonValue& v) { v.Set(std::string(40, 'n'), v["a"]); },
+        [](JsonValue& v) {
+            JsonPatchApply(
+                v, JsonValue::Parse(std::string(
+                       R"([{"op":"move","from":"/a/0","path":"/o/m"},)"
+                       R"({"op":"copy","from":"/o","path":"/a/-"},)"
+                       R"({"op":"remove","path":"/o/k"},{"op":"add","path":"/o/k","value":[]},)"
+                       R"({"op":"replace","path":"","value":{"x":[1]}}])")));
+        },
+        [](JsonValue& v) {
+            JsonMergePatchApply(v, JsonValue::Parse(std::string(
+                                       R"({"a":null,"o":{"k":null,"n":{"d":[1]}},"z":[2]})")));
+        },
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(&edit - edits);
+        ForEveryFailurePoint([&] { return JsonValue::Parse(std::string(start)); }, edit,
+                             [&](JsonValue& value, long n) {
+                                 EXPECT_EQ(value.Serialize(), start)
                                      << "after the failure of allocation " << n;
                              });
     }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs the built kivjson as a user would and compares exit codes and output.
-# Usage: tool_tests.sh KIVJSON GROUP   (GROUP: check, get, pretty, minify, stats, usage)
+# Usage: tool_tests.sh KIVJSON GROUP   (GROUP: check, get, pretty, minify, stats, usage, patch)
 set -u
 KIVJSON=$(realpath "$1")
 GROUP=$2
@@ -203,6 +203,34 @@ usage)
             { echo "FAIL $command --help"; failures=$((failures + 1)); }
         "$KIVJSON" $command --version | grep -qE '^kivjson [0-9]+\.[0-9]+\.[0-9]+$' ||
             { echo "FAIL $command --version"; failures=$((failures + 1)); }
+    done
+    ;;
+patch)
+    printf '{"a":[1,2],"b":{"c":1}}' >doc.json
+    printf '[{"op":"replace","path":"/b/c","value":"y"}]' >ok.json
+    printf '[\n  {"op":"add","path":"/a/-","value":3},\n  {"op":"test","path":"/a/0","value":2}\n]\n' >test.json
+    printf '[{"op":"move","from":"/b","path":"/b/c"}]' >move.json
+    printf '{"b":null,"z":[1]}' >merge.json
+    printf '[1,\n' >bad.json
+    printf '{"a":[1],"b":{"c":2},"d":true}' >other.json
+    expect patch 0 '{"a":[1,2],"b":{"c":"y"}}'$'\n' "" patch doc.json ok.json
+    STDIN=ok.json expect patch-stdin 0 '{"a":[1,2],"b":{"c":"y"}}'$'\n' "" patch doc.json -
+    expect test-fails 1 "" 'test.json:3:3: error: operation 1 (test "/a/0"): the value differs from the one tested'$'\n' patch doc.json test.json
+    expect move-into-child 1 "" 'move.json:1:2: error: operation 0 (move "/b/c"): a value cannot move into itself'$'\n' patch doc.json move.json
+    expect not-a-patch 1 "" 'doc.json: error: a JSON Patch is not an array'$'\n' patch doc.json doc.json
+    expect invalid 1 "" "bad.json:2:1: error: Malformed token (kivJSON 8): unexpected end of input"$'\n' patch doc.json bad.json
+    expect merge 0 '{"a":[1,2],"z":[1]}'$'\n' "" merge doc.json merge.json
+    expect diff 0 '[{"op":"remove","path":"/a/1"},{"op":"replace","path":"/b/c","value":2},{"op":"add","path":"/d","value":true}]'$'\n' "" diff doc.json other.json
+    expect diff-equal 0 $'[]\n' "" diff doc.json doc.json
+    "$KIVJSON" diff doc.json other.json >p.json && "$KIVJSON" patch doc.json p.json >out.json &&
+        printf '{"a":[1],"b":{"c":2},"d":true}\n' | cmp -s - out.json ||
+        { echo "FAIL diff then patch"; failures=$((failures + 1)); }
+    expect missing 2 "" "kivjson: cannot open 'missing.json': No such file or directory"$'\n' patch missing.json ok.json
+    for command in patch merge diff; do
+        expect "$command-operands" 2 "" "kivjson $command: expects two FILEs"$'\n'"Try 'kivjson $command --help'."$'\n' $command doc.json
+        expect "$command-stdin-twice" 2 "" "kivjson $command: standard input ('-') can be read only once"$'\n'"Try 'kivjson $command --help'."$'\n' $command - -
+        "$KIVJSON" $command --help | grep -q "^Usage: kivjson $command" ||
+            { echo "FAIL $command --help"; failures=$((failures + 1)); }
     done
     ;;
 *)

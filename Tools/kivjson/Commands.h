@@ -10,3 +10,6 @@ int RunMinify(const std::vector<std::string>& args);
 int RunPretty(const std::vector<std::string>& args);
 int RunGet(const std::vector<std::string>& args);
 int RunStats(const std::vector<std::string>& args);
+int RunPatch(const std::vector<std::string>& args);
+int RunMerge(const std::vector<std::string>& args);
+int RunDiff(const std::vector<std::string>& args);

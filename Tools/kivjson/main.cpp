@@ -22,11 +22,15 @@ const Command kCommands[] = {
     {"pretty", RunPretty, "write documents indented, one value per line"},
     {"get", RunGet, "print the value at a JSON Pointer (RFC 6901)"},
     {"stats", RunStats, "count values by type and time parsing and writing, per file"},
+    {"patch", RunPatch, "apply a JSON Patch (RFC 6902) to a document, all or nothing"},
+    {"merge", RunMerge, "apply a JSON Merge Patch (RFC 7396) to a document"},
+    {"diff", RunDiff, "write the JSON Patch that turns one document into another"},
 };
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
                  "Usage: kivjson COMMAND [OPTIONS] [FILE|-]...\n"
+                 "       kivjson patch|merge|diff [OPTIONS] FILE FILE\n"
                  "\n"
                  "Commands:\n");
     for (const Command& command : kCommands) {
@@ -35,11 +39,12 @@ void PrintHelp(std::FILE* out) {
     std::fprintf(out,
                  "\n"
                  "FILE '-' or no FILE reads standard input ('-' may be given once). Every\n"
-                 "command takes several files and --lines (JSON Lines: each line that holds\n"
-                 "more than whitespace is one document). 'kivjson COMMAND --help' shows the\n"
+                 "command but patch, merge and diff takes several files and --lines (JSON\n"
+                 "Lines: each line that holds more than whitespace is one document).\n"
+                 "'kivjson COMMAND --help' shows the\n"
                  "options of a command.\n"
-                 "Exit status, the worst over all files: 0 success, 1 invalid document or\n"
-                 "absent path, 2 usage or I/O error.\n");
+                 "Exit status, the worst over all files: 0 success, 1 invalid document,\n"
+                 "absent path or a patch that cannot apply, 2 usage or I/O error.\n");
 }
 
 int Dispatch(const std::vector<std::string>& args) {

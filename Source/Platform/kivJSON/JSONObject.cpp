@@ -63,3 +63,64 @@ bool JsonObject::CompareWithKey(const Member& member, const std::string& key) {
 }
 
 bool JsonObject::CompareStdPairs(const Member& a, const Member& b) { return a.first < b.first; }
+
+// --- Extensions: changing the members ------------------------------------------
+
+JsonValue& JsonObject::Append(std::string key, JsonValue value) {
+    m_pairs.emplace_back(std::move(key), std::move(value));
+    return m_pairs.back().second;
+}
+
+JsonValue& JsonObject::Set(std::string key, JsonValue value) {
+    const iterator found = FindByKey(key);
+    if (found == m_pairs.end()) {
+        return Append(std::move(key), std::move(value));
+    }
+    found->second = std::move(value);
+    return found->second;
+}
+
+size_t JsonObject::Erase(const std::string& key) {
+    const iterator found = FindByKey(key);
+    if (found == m_pairs.end()) {
+        return 0;
+    }
+    m_pairs.erase(found);
+    return 1;
+}
+
+size_t JsonObject::EraseAll(const std::string& key) {
+    // `key` may be one of the keys about to move.
+    const std::string wanted = key;
+    const iterator kept =
+        std::remove_if(m_pairs.begin(), m_pairs.end(),
+                       [&wanted](const Member& member) { return member.first == wanted; });
+    const size_t removed = static_cast<size_t>(m_pairs.end() - kept);
+    m_pairs.erase(kept, m_pairs.end());
+    return removed;
+}
+
+JsonObject::iterator JsonObject::Erase(const_iterator position) {
+    return m_pairs.erase(position);
+}
+
+JsonObject::iterator JsonObject::Erase(const_iterator first, const_iterator last) {
+    return m_pairs.erase(first, last);
+}
+
+JsonValue JsonObject::Take(const std::string& key) {
+    const iterator found = FindByKey(key);
+    if (found == m_pairs.end()) {
+        throw std::out_of_range("Key not found");
+    }
+    JsonValue taken = std::move(found->second);
+    m_pairs.erase(found);
+    return taken;
+}
+
+void JsonObject::Clear() {
+    m_pairs.clear();
+}
+void JsonObject::Reserve(size_t count) {
+    m_pairs.reserve(count);
+}

@@ -43,6 +43,30 @@ public:
     static bool CompareWithKey(const Member& member, const std::string& key);
     static bool CompareStdPairs(const Member& a, const Member& b);
 
+    // --- Extensions: changing the members -------------------------------------
+    // Each leaves the object as it was when it throws (std::out_of_range "Key
+    // not found", std::bad_alloc). Keys and values are taken by value, so a
+    // member of this very object may be passed (`o.Set("b", o.At("a"))`): it is
+    // copied before the members can move.
+    // Mutable iteration: `for (Member& m : object)` may change keys and values.
+    iterator begin() { return m_pairs.begin(); }
+    iterator end() { return m_pairs.end(); }
+    // Appends (key, value) even when `key` is present, as the parser does.
+    JsonValue& Append(std::string key, JsonValue value);  // amortised O(1)
+    // Assigns the first member with `key`, or appends one.
+    JsonValue& Set(std::string key, JsonValue value);
+    // Removes the first member with `key` (returns 1), or nothing (returns 0).
+    size_t Erase(const std::string& key);
+    // Removes every member with `key` in one scan; returns how many.
+    size_t EraseAll(const std::string& key);
+    iterator Erase(const_iterator position);
+    iterator Erase(const_iterator first, const_iterator last);
+    // Removes the first member with `key` and hands its value back;
+    // "Key not found" when there is none.
+    JsonValue Take(const std::string& key);
+    void Clear();
+    void Reserve(size_t count);
+
 private:
     friend class _Private::JsonObjectTypeImpl;
     friend struct _Private::JsonTreeAccess;

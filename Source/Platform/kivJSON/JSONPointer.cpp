@@ -14,6 +14,12 @@ public:
                 return "JSON Pointer does not start with '/'";
             case JsonPointerError::BadEscape:
                 return "'~' in a JSON Pointer is not followed by '0' or '1'";
+            case JsonPointerError::NotFound:
+                return "no value at the JSON Pointer";
+            case JsonPointerError::BadIndex:
+                return "JSON Pointer has no array index in range";
+            case JsonPointerError::RootNotRemovable:
+                return "the whole document cannot be removed";
         }
         return "Unknown JSON Pointer error";
     }

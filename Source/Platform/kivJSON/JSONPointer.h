@@ -12,6 +12,10 @@
 enum class JsonPointerError : int {
     MissingSlash = 1,  // neither "" nor starting with '/'
     BadEscape = 2,     // a '~' not followed by '0' or '1'
+    // Extensions: why a write through a pointer failed.
+    NotFound = 3,          // no value there (for an add: no array or object at the parent)
+    BadIndex = 4,          // an array token that is not an index in range ("-" only for add)
+    RootNotRemovable = 5,  // "" names the whole document, which cannot be removed
 };
 
 // The category of JsonPointerError codes, named "kivJSON pointer".
@@ -37,3 +41,20 @@ KIVJSON_API const JsonValue* JsonPointerFind(const JsonValue& root, const std::s
                                              std::error_code& ec);
 KIVJSON_API JsonValue* JsonPointerFind(JsonValue& root, const std::string& pointer,
                                        std::error_code& ec);
+
+// --- Extensions: writing through a pointer (RFC 6902's add, replace, remove) ---
+// Each returns true with `ec` cleared, or false with a JsonPointerError in
+// `ec` and `root` exactly as it was. The value is taken by value, so a part of
+// `root` may be passed. Objects: with duplicate keys the first member counts.
+//
+// Add: "" replaces `root`; in an object the member is replaced or appended; in
+// an array the value is inserted before the index, which may equal the size,
+// and "-" appends. The parent must exist and be an array or object.
+KIVJSON_API bool JsonPointerAdd(JsonValue& root, const std::string& pointer, JsonValue value,
+                                std::error_code& ec);
+// Replace: the value there must exist ("" replaces `root`).
+KIVJSON_API bool JsonPointerReplace(JsonValue& root, const std::string& pointer, JsonValue value,
+                                    std::error_code& ec);
+// Remove: the value there must exist; removing "" is RootNotRemovable.
+KIVJSON_API bool JsonPointerRemove(JsonValue& root, const std::string& pointer,
+                                   std::error_code& ec);

@@ -8,8 +8,10 @@
 #include <kivJSON/JSONSystem.h>
 
 #include <cstddef>
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -25,8 +27,16 @@ public:
     JsonValue(long value);           // Uint64 when >= 0, Int64 when negative
     JsonValue(unsigned long value);  // Uint64
     JsonValue(double value);         // Double, also for integral values
-    // A string literal would silently become a bool; use StringType instead.
-    JsonValue(const char*) = delete;
+    // --- Extensions: creation from text and 64-bit integers ------------------
+    // A string, so that `doc["name"] = "x"` stores text (without this form C++
+    // would turn a literal into a bool). The escape flag is computed.
+    JsonValue(const char* text);
+    JsonValue(const std::string& text);
+    JsonValue(std::string&& text);  // takes the text over
+    JsonValue(std::string_view text);
+    JsonValue(std::nullptr_t) = delete;   // neither a null value nor empty text
+    JsonValue(long long value);           // the number `long` gives
+    JsonValue(unsigned long long value);  // the number `unsigned long` gives
 
     static JsonValue NullType();
     static JsonValue BoolType(bool value);
@@ -55,6 +65,8 @@ public:
     // The source is left empty: only destruction and assignment are defined on it.
     JsonValue(JsonValue&& other) noexcept;
     // Exchanges the two values: `other` receives this value's former content.
+    // So `doc = std::move(doc["data"])` leaves the old root owned by its own
+    // child and leaks the tree; `doc = doc.Take("data")` is the safe form.
     JsonValue& operator=(JsonValue&& other) noexcept;
     ~JsonValue();
 
@@ -93,6 +105,9 @@ public:
     const JsonValue& At(const std::string& key) const;
 
     // --- Subscripts: a null first becomes an empty object or array -----------
+    // The reference is into the parent, which the next member or element added
+    // may move: `o["b"] = o["a"]` can read freed memory; `o.Set("b", o.At("a"))`
+    // is the safe form.
     // Finds the first member with `key` or appends (key, null).
     JsonValue& operator[](const std::string& key);
     JsonValue& operator[](char key);  // one-character key; NUL gives the empty key
@@ -100,6 +115,25 @@ public:
     JsonValue& operator[](size_t index);
     // So that `value[0]` is not ambiguous between the char and size_t forms.
     JsonValue& operator[](int index) { return (*this)[static_cast<size_t>(index)]; }
+
+    // --- Extensions: changing a document --------------------------------------
+    // The adding forms turn a null into an empty array or object first (kept
+    // only if the operation succeeds); the others need an array or object.
+    // Wrong types throw "not an array" / "not an object", and a failed call
+    // leaves the value as it was. Values and keys are taken by value, so a part
+    // of this very tree may be passed: `o.Set("b", o.At("a"))` is safe where
+    // `o["b"] = o["a"]` is not (see docs/API.md, "Changing a document").
+    JsonValue& PushBack(JsonValue value);
+    JsonValue& Insert(size_t index, JsonValue value);     // "index out of bounds" past Size()
+    JsonValue& Append(std::string key, JsonValue value);  // always appends a member
+    JsonValue& Set(std::string key, JsonValue value);     // first member with key, or appends
+    void Erase(size_t index);                             // "index out of bounds"
+    size_t Erase(const std::string& key);                 // the first member; 1 or 0
+    size_t EraseAll(const std::string& key);              // every member; how many
+    // Removes a child and hands it back: `doc = doc.Take("data")` replaces a
+    // document by one of its parts (`doc = std::move(doc["data"])` leaks).
+    JsonValue Take(size_t index);
+    JsonValue Take(const std::string& key);  // "Key not found"
 
     // --- Comparison -----------------------------------------------------------
     // Deep equality; numbers of integer and double kind never compare equal.
@@ -142,6 +176,12 @@ KIVJSON_API JsonValue _PerformNarrowStreamParsing(std::istream& in);
 KIVJSON_API JsonValue _PerformNarrowStreamParsing(std::istream& in, std::error_code& ec);
 KIVJSON_API JsonValue _PerformStreamParsing(std::wistream& in);
 KIVJSON_API JsonValue _PerformStreamParsing(std::wistream& in, std::error_code& ec);
+
+// Extensions: literal-style factories. The values are copied out of the list.
+// JsonArrayOf({1, "a", true}); JsonObjectOf({{"id", 7}, {"tags", JsonArrayOf({"x"})}}).
+KIVJSON_API JsonValue JsonArrayOf(std::initializer_list<JsonValue> values);
+KIVJSON_API JsonValue
+JsonObjectOf(std::initializer_list<std::pair<std::string, JsonValue>> members);
 
 // Most callers want the whole model at hand.
 #include <kivJSON/JSONArray.h>

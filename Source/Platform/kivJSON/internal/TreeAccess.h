@@ -28,6 +28,9 @@ struct JsonTreeAccess {
         return const_cast<JsonObject&>(object.AsObject()).m_pairs;
     }
 
+    static std::vector<JsonValue>& Elements(JsonArray& array) { return array.m_values; }
+    static std::vector<JsonObject::Member>& Members(JsonObject& object) { return object.m_pairs; }
+
     // The fields of the scalar implementations, for the writer.
     static bool BoolOf(const JsonValueTypeImpl& value) {
         return static_cast<const JsonBoolTypeImpl&>(value).m_value;
