@@ -21,6 +21,7 @@ install(TARGETS kivCore kivJSON
   EXPORT kivJSONTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime
     NAMELINK_COMPONENT Development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY Source/Platform/kivJSON Source/Platform/kivCore
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT Development
@@ -103,9 +104,13 @@ endif()
 # A stripped install (cmake --install --strip, and the packages) strips as
 # Debian's dh_strip does: no .comment and .note sections, and libraries keep
 # only the symbols needed for linking.
-set(strip_files ${CMAKE_INSTALL_LIBDIR}/libkivJSON.so.${PROJECT_VERSION}
-                ${CMAKE_INSTALL_LIBDIR}/libkivCore.so.${PROJECT_VERSION})
-set(strip_components Runtime Runtime)
+set(strip_files "")
+set(strip_components "")
+if(KIVJSON_BUILD_SHARED)
+  set(strip_files ${CMAKE_INSTALL_LIBDIR}/libkivJSON.so.${PROJECT_VERSION}
+                  ${CMAKE_INSTALL_LIBDIR}/libkivCore.so.${PROJECT_VERSION})
+  set(strip_components Runtime Runtime)
+endif()
 if(TARGET kivjson)
   list(APPEND strip_files ${CMAKE_INSTALL_BINDIR}/kivjson)
   list(APPEND strip_components Tool)
@@ -227,13 +232,14 @@ else()
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-if(KIVJSON_TOP_LEVEL)
+# The packages hold shared libraries: a static build makes none.
+if(KIVJSON_TOP_LEVEL AND KIVJSON_BUILD_SHARED)
   include(CPack)
 endif()
 
 # An outside consumer is built without sanitizers, so it cannot link a sanitized
 # build. PackageDeb makes the packages that InstallAndConsume unpacks.
-if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
+if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE AND KIVJSON_BUILD_SHARED)
   set(install_test_args -DSOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR} -DCXX=${CMAKE_CXX_COMPILER}
       -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR})
   set(deb_dir ${CMAKE_CURRENT_BINARY_DIR}/package-test)
@@ -260,4 +266,8 @@ if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
         -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/Subproject.cmake)
     set_tests_properties(Subproject.${way} PROPERTIES TIMEOUT 300)
   endforeach()
+  add_test(NAME StaticLibrary
+    COMMAND ${CMAKE_COMMAND} ${install_test_args} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/static-test
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/StaticLibrary.cmake)
+  set_tests_properties(StaticLibrary PROPERTIES TIMEOUT 300)
 endif()
