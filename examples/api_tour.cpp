@@ -1,8 +1,9 @@
 // The code shown in docs/API.md, built and run so that the guide stays true.
 // Each function is one section of the guide; CHECK states what the text claims.
+// (A second test builds each block of the guide on its own, as a reader pastes it.)
 #include <kivJSON/JSONErrorCat.h>
-#include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONParseOptions.h>
+#include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 #include <kivJSON/JSONWriteOptions.h>
@@ -29,7 +30,10 @@ void Values() {
     value = JsonValue(true);
     CHECK(value.IsBool() && value.AsBool());
     CHECK(std::string(value.GetTypeString()) == "bool");
+}
 
+void ValueAccess() {
+    JsonValue value(true);
     try {
         value.AsString();  // the wrong type throws; the value is unchanged
     } catch (const std::invalid_argument& e) {
@@ -114,6 +118,10 @@ void Errors() {
     } catch (const std::invalid_argument& e) {
         CHECK(std::string(e.what()) == "Left-over characters in stream after parsing a JSON value");
     }
+
+    std::wistringstream wideIn(L"[1,2] 3");
+    value = JsonValue::Parse(wideIn, error);  // the one exception: the value read, code 1
+    CHECK(error.value() == LeftOverCharacters && value.Serialize() == "[1,2]");
 }
 
 void Writing() {
@@ -195,6 +203,7 @@ void ParseOptionsAndPositions() {
 
 int main() {
     Values();
+    ValueAccess();
     Numbers();
     Strings();
     ArraysAndObjects();
