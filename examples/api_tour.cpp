@@ -2,13 +2,16 @@
 // Each function is one section of the guide; CHECK states what the text claims.
 // (A second test builds each block of the guide on its own, as a reader pastes it.)
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONFile.h>
 #include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 #include <kivJSON/JSONWriteOptions.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -190,6 +193,42 @@ void WriteOptions() {
     CHECK(error.message() == "Non-finite number (NaN or infinity) cannot be written as JSON");
 }
 
+void Files() {
+    const JsonValue doc = JsonValue::Parse(std::string(R"({"n": [1, 2]})"));
+    JsonWriteFile("example.json", doc);  // a new file, flushed, renamed over the old one
+    CHECK(JsonParseFile("example.json") == doc);
+
+    JsonWriteOptions options;
+    options.nonFinite = JsonNonFinite::Fail;
+    std::error_code error;
+    CHECK(!JsonWriteFile("example.json", JsonValue::Parse(std::string("[1e999]")), options, error));
+    CHECK(error == JsonWriteError::NonFiniteNumber);
+    CHECK(JsonParseFile("example.json") == doc);  // the old content stays
+
+    JsonParsePosition at{};
+    CHECK(JsonParseFile("missing.json", {}, error, at).IsNull());
+    CHECK(error == std::errc::no_such_file_or_directory);
+    CHECK(error.message() == "No such file or directory");  // the errno text
+    try {
+        JsonParseFile("missing.json");
+    } catch (const std::system_error& e) {
+        CHECK(std::string(e.what()) == "cannot read missing.json: No such file or directory");
+    }
+    std::ofstream("broken.json") << "[1,\n tru]";
+    try {
+        JsonParseFile("broken.json");
+    } catch (const std::invalid_argument& e) {
+        CHECK(std::string(e.what()) == "broken.json:2:2: Malformed literal");
+    }
+    try {
+        JsonWriteFile("nowhere/x.json", doc);
+    } catch (const std::system_error& e) {
+        CHECK(std::string(e.what()) == "cannot write nowhere/x.json: No such file or directory");
+    }
+    std::remove("example.json");
+    std::remove("broken.json");
+}
+
 }  // namespace
 
 void ParseOptionsAndPositions() {
@@ -214,6 +253,7 @@ int main() {
     Pointer();
     ParseOptionsAndPositions();
     WriteOptions();
+    Files();
     std::cout << "all claims hold\n";
     return 0;
 }

@@ -18,3 +18,4 @@
 #include "JSONParse.cpp"
 #include "JSONUtil.cpp"
 #include "JSONPointer.cpp"
+#include "JSONFile.cpp"
