@@ -25,6 +25,7 @@ TEST(JsonFile, ReadFailuresAndAllOrNothingWrites) {
     JsonParsePosition at{};
     EXPECT_TRUE(JsonParseFile(dir, {}, ec, at).IsNull());
     EXPECT_EQ(ec, std::errc::is_a_directory);
+    EXPECT_THROW(JsonParseFile(dir), std::system_error);
     EXPECT_TRUE(JsonParseFile(comment, {true}, ec, at).IsNull());  // the options reach the parse
     EXPECT_TRUE(ec.value() == MalformedToken && at.line == 1 && at.column == 1);
 
