@@ -6,6 +6,7 @@
 #   LIBDIR/cmake/kivJSON/                      find_package(kivJSON CONFIG)
 #   LIBDIR/pkgconfig/kivJSON.pc                pkg-config --cflags --libs kivJSON
 #   share/doc/<package>/copyright              the licence, once per package
+#   share/doc/libkivjson-dev/                  README, API guide, examples
 #
 # LIBDIR is lib/<multiarch> (lib/x86_64-linux-gnu) on Debian for every prefix,
 # so that one build gives both the Debian packages and a $HOME/.local install;
@@ -141,7 +142,8 @@ foreach(doc README.md docs/API.md)
 endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/API.md ${PROJECT_SOURCE_DIR}/docs/kivjson.1)
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KIVJSON_PACKAGE_DEVELOPMENT}/examples
+install(DIRECTORY examples/
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KIVJSON_PACKAGE_DEVELOPMENT}/examples
   COMPONENT Development FILES_MATCHING PATTERN "*.cpp" PATTERN "*.json" PATTERN "CMakeLists.txt")
 
 # --- cpack -G DEB: three packages, shaped as Debian ships a library ---------------
