@@ -131,6 +131,14 @@ foreach(file component IN ZIP_LISTS strip_files strip_components)
     endif()" COMPONENT ${component})
 endforeach()
 
+# lintian's one false positive on the runtime package, explained in the file;
+# only the package carries it (cpack installs its components by name).
+if(KIVJSON_BUILD_SHARED)
+  configure_file(cmake/debian/lintian-overrides.in ${debian_dir}/${KIVJSON_PACKAGE_RUNTIME} @ONLY)
+  install(FILES ${debian_dir}/${KIVJSON_PACKAGE_RUNTIME}
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT Runtime EXCLUDE_FROM_ALL)
+endif()
+
 # The -dev package's documentation: the README and the guide (compressed, as
 # Debian compresses documentation), and the examples as a project of their own
 # (cmake -S /usr/share/doc/libkivjson-dev/examples -B build).

@@ -43,6 +43,7 @@ endif()
 #   maintscript-calls-ldconfig: CPack writes postinst/postrm scripts calling
 #   ldconfig for every library under /usr/lib, with no switch to leave them out;
 #   the package's ldconfig trigger already does the job, so they only repeat it.
+# (The runtime package carries its one override, explained in the override file.)
 find_program(lintian lintian)
 if(lintian)
   execute_process(COMMAND ${lintian} -EvIL +pedantic ${debs} OUTPUT_VARIABLE out ERROR_VARIABLE err)
