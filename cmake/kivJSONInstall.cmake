@@ -6,6 +6,7 @@
 #   LIBDIR/cmake/kivJSON/                      find_package(kivJSON CONFIG)
 #   LIBDIR/pkgconfig/kivJSON.pc                pkg-config --cflags --libs kivJSON
 #   share/doc/<package>/copyright              the licence, once per package
+#   share/doc/libkivjson-dev/                  README, API guide, examples
 #
 # LIBDIR is lib/<multiarch> (lib/x86_64-linux-gnu) on Debian for every prefix,
 # so that one build gives both the Debian packages and a $HOME/.local install;
@@ -21,6 +22,7 @@ install(TARGETS kivCore kivJSON
   EXPORT kivJSONTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime
     NAMELINK_COMPONENT Development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY Source/Platform/kivJSON Source/Platform/kivCore
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT Development
@@ -42,14 +44,18 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kivJSONConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/kivJSONConfigVersion.cmake
   DESTINATION ${KIVJSON_INSTALL_CMAKEDIR} COMPONENT Development)
 
-# The .pc file finds its prefix from its own location, so the tree can be
-# installed under any --prefix (or moved) after configuring.
-file(RELATIVE_PATH KIVJSON_PC_TO_PREFIX
-  ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-string(REGEX REPLACE "/$" "" KIVJSON_PC_TO_PREFIX "${KIVJSON_PC_TO_PREFIX}")
-configure_file(cmake/kivJSON.pc.in ${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)
+# The .pc file names the prefix it is installed under, written at install time
+# (so --prefix and the packages' /usr take effect): pkg-config then prints plain
+# paths such as -I/usr/include. A tree moved after installing needs its prefix=
+# line changed, or an install to the new place.
+set(KIVJSON_PC_PREFIX @KIVJSON_PC_PREFIX@)  # filled in at install time
+configure_file(cmake/kivJSON.pc.in ${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc.in @ONLY)
+install(CODE "
+  file(READ \"${CMAKE_CURRENT_BINARY_DIR}/kivJSON.pc.in\" pc)
+  string(REPLACE \"@KIVJSON_PC_PREFIX@\" \"\${CMAKE_INSTALL_PREFIX}\" pc \"\${pc}\")
+  file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/kivJSON.pc\" \"\${pc}\")
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\" TYPE FILE
+       FILES \"${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/kivJSON.pc\")" COMPONENT Development)
 
 # --- Licence, changelog and man page -------------------------------------------
 # Each Debian package carries the licence as /usr/share/doc/<package>/copyright
@@ -96,18 +102,57 @@ endif()
 
 # Under /usr the loader finds everything in its default path, and Debian wants
 # no run path there: drop it (a prefix such as $HOME/.local keeps it).
-set(rpath_files ${CMAKE_INSTALL_LIBDIR}/libkivJSON.so.${PROJECT_VERSION})
-set(rpath_components Runtime)
-if(TARGET kivjson)
-  list(APPEND rpath_files ${CMAKE_INSTALL_BINDIR}/kivjson)
-  list(APPEND rpath_components Tool)
+# A stripped install (cmake --install --strip, and the packages) strips as
+# Debian's dh_strip does: no .comment and .note sections, and libraries keep
+# only the symbols needed for linking.
+set(strip_files "")
+set(strip_components "")
+if(KIVJSON_BUILD_SHARED)
+  set(strip_files ${CMAKE_INSTALL_LIBDIR}/libkivJSON.so.${PROJECT_VERSION}
+                  ${CMAKE_INSTALL_LIBDIR}/libkivCore.so.${PROJECT_VERSION})
+  set(strip_components Runtime Runtime)
 endif()
-foreach(file component IN ZIP_LISTS rpath_files rpath_components)
+if(TARGET kivjson)
+  list(APPEND strip_files ${CMAKE_INSTALL_BINDIR}/kivjson)
+  list(APPEND strip_components Tool)
+endif()
+foreach(file component IN ZIP_LISTS strip_files strip_components)
+  set(unneeded "")
+  if(file MATCHES "[.]so[.]")
+    set(unneeded --strip-unneeded)
+  endif()
   install(CODE "
     if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
       file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}/usr/${file}\")
+    endif()
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        ${unneeded} \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\" COMMAND_ERROR_IS_FATAL ANY)
     endif()" COMPONENT ${component})
 endforeach()
+
+# lintian's one false positive on the runtime package, explained in the file;
+# only the package carries it (cpack installs its components by name).
+if(KIVJSON_BUILD_SHARED)
+  configure_file(cmake/debian/lintian-overrides.in ${debian_dir}/${KIVJSON_PACKAGE_RUNTIME} @ONLY)
+  install(FILES ${debian_dir}/${KIVJSON_PACKAGE_RUNTIME}
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT Runtime EXCLUDE_FROM_ALL)
+endif()
+
+# The -dev package's documentation: the README and the guide (compressed, as
+# Debian compresses documentation), and the examples as a project of their own
+# (cmake -S /usr/share/doc/libkivjson-dev/examples -B build).
+foreach(doc README.md docs/API.md)
+  get_filename_component(name ${doc} NAME)
+  execute_process(COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/${doc} OUTPUT_FILE ${debian_dir}/${name}.gz)
+  install(FILES ${debian_dir}/${name}.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KIVJSON_PACKAGE_DEVELOPMENT} COMPONENT Development)
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/API.md ${PROJECT_SOURCE_DIR}/docs/kivjson.1)
+install(DIRECTORY examples/
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KIVJSON_PACKAGE_DEVELOPMENT}/examples
+  COMPONENT Development FILES_MATCHING PATTERN "*.cpp" PATTERN "*.json" PATTERN "CMakeLists.txt")
 
 # --- cpack -G DEB: three packages, shaped as Debian ships a library ---------------
 #   libkivjson1     libkivJSON.so.1 and libkivCore.so.1 in the multiarch folder
@@ -197,13 +242,14 @@ else()
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-if(KIVJSON_TOP_LEVEL)
+# The packages hold shared libraries: a static build makes none.
+if(KIVJSON_TOP_LEVEL AND KIVJSON_BUILD_SHARED)
   include(CPack)
 endif()
 
 # An outside consumer is built without sanitizers, so it cannot link a sanitized
 # build. PackageDeb makes the packages that InstallAndConsume unpacks.
-if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
+if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE AND KIVJSON_BUILD_SHARED)
   set(install_test_args -DSOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR} -DCXX=${CMAKE_CXX_COMPILER}
       -DGENERATOR=${CMAKE_GENERATOR} -DLIBDIR=${CMAKE_INSTALL_LIBDIR})
   set(deb_dir ${CMAKE_CURRENT_BINARY_DIR}/package-test)
@@ -230,4 +276,8 @@ if(KIVJSON_BUILD_TESTS AND NOT KIVJSON_SANITIZE)
         -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/Subproject.cmake)
     set_tests_properties(Subproject.${way} PROPERTIES TIMEOUT 300)
   endforeach()
+  add_test(NAME StaticLibrary
+    COMMAND ${CMAKE_COMMAND} ${install_test_args} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/static-test
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/Tests/install/StaticLibrary.cmake)
+  set_tests_properties(StaticLibrary PROPERTIES TIMEOUT 300)
 endif()

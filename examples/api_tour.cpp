@@ -1,13 +1,17 @@
 // The code shown in docs/API.md, built and run so that the guide stays true.
 // Each function is one section of the guide; CHECK states what the text claims.
+// (A second test builds each block of the guide on its own, as a reader pastes it.)
 #include <kivJSON/JSONErrorCat.h>
-#include <kivJSON/JSONPointer.h>
+#include <kivJSON/JSONFile.h>
 #include <kivJSON/JSONParseOptions.h>
+#include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 #include <kivJSON/JSONWriteOptions.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -29,7 +33,10 @@ void Values() {
     value = JsonValue(true);
     CHECK(value.IsBool() && value.AsBool());
     CHECK(std::string(value.GetTypeString()) == "bool");
+}
 
+void ValueAccess() {
+    JsonValue value(true);
     try {
         value.AsString();  // the wrong type throws; the value is unchanged
     } catch (const std::invalid_argument& e) {
@@ -114,6 +121,10 @@ void Errors() {
     } catch (const std::invalid_argument& e) {
         CHECK(std::string(e.what()) == "Left-over characters in stream after parsing a JSON value");
     }
+
+    std::wistringstream wideIn(L"[1,2] 3");
+    value = JsonValue::Parse(wideIn, error);  // the one exception: the value read, code 1
+    CHECK(error.value() == LeftOverCharacters && value.Serialize() == "[1,2]");
 }
 
 void Writing() {
@@ -182,6 +193,42 @@ void WriteOptions() {
     CHECK(error.message() == "Non-finite number (NaN or infinity) cannot be written as JSON");
 }
 
+void Files() {
+    const JsonValue doc = JsonValue::Parse(std::string(R"({"n": [1, 2]})"));
+    JsonWriteFile("example.json", doc);  // a new file, flushed, renamed over the old one
+    CHECK(JsonParseFile("example.json") == doc);
+
+    JsonWriteOptions options;
+    options.nonFinite = JsonNonFinite::Fail;
+    std::error_code error;
+    CHECK(!JsonWriteFile("example.json", JsonValue::Parse(std::string("[1e999]")), options, error));
+    CHECK(error == JsonWriteError::NonFiniteNumber);
+    CHECK(JsonParseFile("example.json") == doc);  // the old content stays
+
+    JsonParsePosition at{};
+    CHECK(JsonParseFile("missing.json", {}, error, at).IsNull());
+    CHECK(error == std::errc::no_such_file_or_directory);
+    CHECK(error.message() == "No such file or directory");  // the errno text
+    try {
+        JsonParseFile("missing.json");
+    } catch (const std::system_error& e) {
+        CHECK(std::string(e.what()) == "cannot read missing.json: No such file or directory");
+    }
+    std::ofstream("broken.json") << "[1,\n tru]";
+    try {
+        JsonParseFile("broken.json");
+    } catch (const std::invalid_argument& e) {
+        CHECK(std::string(e.what()) == "broken.json:2:2: Malformed literal");
+    }
+    try {
+        JsonWriteFile("nowhere/x.json", doc);
+    } catch (const std::system_error& e) {
+        CHECK(std::string(e.what()) == "cannot write nowhere/x.json: No such file or directory");
+    }
+    std::remove("example.json");
+    std::remove("broken.json");
+}
+
 }  // namespace
 
 void ParseOptionsAndPositions() {
@@ -195,6 +242,7 @@ void ParseOptionsAndPositions() {
 
 int main() {
     Values();
+    ValueAccess();
     Numbers();
     Strings();
     ArraysAndObjects();
@@ -205,6 +253,7 @@ int main() {
     Pointer();
     ParseOptionsAndPositions();
     WriteOptions();
+    Files();
     std::cout << "all claims hold\n";
     return 0;
 }

@@ -1,7 +1,8 @@
 # Builds outside programs against kivJSON as users get it.
 # 1. The Debian packages (DEB_DIR, made by the PackageDeb test) unpacked into a
-#    scratch root: the consumer through find_package and through pkg-config, and
-#    every example on its own through find_package, each run.
+#    scratch root: the consumer through find_package and through pkg-config
+#    (plain paths, no ..), and the examples the -dev package ships, built through
+#    find_package and run.
 # 2. A prefix install (cmake --install, as the README's home-folder route): the
 #    files are there, the tool runs with no library path set, and the consumer
 #    builds through pkg-config. It stays beside the packages because it is the
@@ -12,13 +13,18 @@ include(${CMAKE_CURRENT_LIST_DIR}/Common.cmake)
 set(consumer ${CMAKE_CURRENT_LIST_DIR}/consumer)
 file(REMOVE_RECURSE ${WORK_DIR})
 
-function(consume_with_pkg_config root name)
-  set(ENV{PKG_CONFIG_PATH} ${root}/${LIBDIR}/pkgconfig)
+# ROOT: the prefix the .pc file names, below SYSROOT (the unpacked packages) if given.
+function(consume_with_pkg_config root name sysroot)
+  set(ENV{PKG_CONFIG_PATH} ${sysroot}${root}/${LIBDIR}/pkgconfig)
+  set(ENV{PKG_CONFIG_SYSROOT_DIR} ${sysroot})
   run(pkg-config --cflags --libs kivJSON)
+  if(NOT run_output MATCHES "^-I${sysroot}${root}/include -L${sysroot}${root}/${LIBDIR} ")
+    message(FATAL_ERROR "pkg-config printed paths other than the plain ones: ${run_output}")
+  endif()
   string(STRIP "${run_output}" flags)
   separate_arguments(flags UNIX_COMMAND "${flags}")
   run(${CXX} -std=c++17 ${consumer}/consumer.cpp ${flags} -o ${WORK_DIR}/${name})
-  expect_ok(${WORK_DIR}/${name} ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${root}/${LIBDIR})
+  expect_ok(${WORK_DIR}/${name} ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${sysroot}${root}/${LIBDIR})
 endfunction()
 
 # --- 1. the unpacked packages ---------------------------------------------------
@@ -36,9 +42,10 @@ if(DEB_DIR)
   set(loader ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${root}/usr/${LIBDIR})
   configure_and_build(${consumer} ${WORK_DIR}/deb-cmake -DCMAKE_PREFIX_PATH=${root}/usr)
   expect_ok(${WORK_DIR}/deb-cmake/consumer ${loader})
-  consume_with_pkg_config(${root}/usr consumer-deb-pc)
-  # examples/ is a project of its own when configured alone; its tests check the output.
-  configure_and_build(${SOURCE_DIR}/examples ${WORK_DIR}/examples -DCMAKE_PREFIX_PATH=${root}/usr
+  consume_with_pkg_config(/usr consumer-deb-pc ${root})
+  # The examples the -dev package ships are a project of their own; its tests check the output.
+  configure_and_build(${root}/usr/share/doc/libkivjson-dev/examples ${WORK_DIR}/examples
+                      -DCMAKE_PREFIX_PATH=${root}/usr
                       -DCMAKE_CXX_FLAGS=-Werror)
   run(${loader} ${CMAKE_CTEST_COMMAND} --test-dir ${WORK_DIR}/examples --output-on-failure --no-tests=error)
 endif()
@@ -54,4 +61,4 @@ foreach(file include/kivJSON/JSONValue.h include/kivCore/UniquePtr.h ${LIBDIR}/l
   endif()
 endforeach()
 run(${prefix}/bin/kivjson --version)
-consume_with_pkg_config(${prefix} consumer-prefix-pc)
+consume_with_pkg_config(${prefix} consumer-prefix-pc "")

@@ -11,7 +11,8 @@ endif()
 set(libkivjson1 usr/${LIBDIR}/libkivJSON.so.1 usr/${LIBDIR}/libkivCore.so.1.)
 set(libkivjson-dev usr/${LIBDIR}/libkivJSON.so usr/include/kivJSON/JSONValue.h
     usr/include/kivCore/UniquePtr.h usr/${LIBDIR}/pkgconfig/kivJSON.pc
-    usr/${LIBDIR}/cmake/kivJSON/kivJSONConfig.cmake)
+    usr/${LIBDIR}/cmake/kivJSON/kivJSONConfig.cmake usr/share/doc/libkivjson-dev/README.md.gz
+    usr/share/doc/libkivjson-dev/API.md.gz usr/share/doc/libkivjson-dev/examples/read_fields.cpp)
 set(kivjson usr/bin/kivjson usr/share/man/man1/kivjson.1.gz)
 foreach(package libkivjson1 libkivjson-dev kivjson)
   file(GLOB deb ${WORK_DIR}/${package}_*.deb)
@@ -35,5 +36,20 @@ if(dpkg_gensymbols)
   if(NOT status EQUAL 0 OR NOT symbols MATCHES "libkivJSON.so.1 libkivjson1 #MINVER#"
      OR NOT symbols MATCHES "\n _ZN9JsonValue5ParseERKNSt7__cxx1112basic_string[^\n]*@Base 1\\.0\\.0\n")
     message(FATAL_ERROR "libkivjson1 lacks its symbols file, or JsonValue::Parse is not at 1.0.0:\n${symbols}")
+  endif()
+endif()
+# lintian as Debian's archive runs it: no error or warning but the accepted
+# ones, and no note about hardening or stripping.
+#   maintscript-calls-ldconfig: CPack writes postinst/postrm scripts calling
+#   ldconfig for every library under /usr/lib, with no switch to leave them out;
+#   the package's ldconfig trigger already does the job, so they only repeat it.
+# (The runtime package carries its one override, explained in the override file.)
+find_program(lintian lintian)
+if(lintian)
+  execute_process(COMMAND ${lintian} -EvIL +pedantic ${debs} OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REGEX MATCHALL "\n([EW]: |[IP]: [^ ]+ (hardening-|binary-has-unneeded-section))[^\n]*" tags "\n${out}")
+  list(FILTER tags EXCLUDE REGEX ": maintscript-calls-ldconfig ")
+  if(tags)
+    message(FATAL_ERROR "lintian:${tags}")
   endif()
 endif()

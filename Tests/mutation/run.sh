@@ -35,7 +35,7 @@ timeout=${KIVJSON_MUTATION_TIMEOUT:-120}
 jobs=${KIVJSON_MUTATION_JOBS:-2}
 data=${KIVJSON_DATA_DIR:-$(cd "$repo/.." && pwd)/shared/data}
 # Slow and not about the code's behaviour: packaging and installation.
-excluded='^(InstallAndConsume|PackageDeb)$'
+excluded='^(InstallAndConsume|PackageDeb|StaticLibrary)$'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kivjson-mutation.XXXXXX")
 trap 'rm -rf "$work"' EXIT

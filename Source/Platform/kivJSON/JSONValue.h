@@ -151,8 +151,10 @@ public:
 
     // --- Parsing --------------------------------------------------------------
     // The throwing forms raise std::invalid_argument with the error's message.
-    // The error-code forms return null with `ec` set, or the value with `ec`
-    // cleared (value 0, system category).
+    // The error-code forms return null with `ec` set, with one exception:
+    // Parse(std::wistream&, std::error_code&) with left-over text returns the
+    // complete value it read, with code 1 ("[1,2] 3" gives [1,2]). On success
+    // they return the value with `ec` cleared (value 0, system category).
     static JsonValue Parse(const std::string& text);
     static JsonValue Parse(const std::string& text, std::error_code& ec);
     static JsonValue Parse(const std::wstring& text);
@@ -160,7 +162,7 @@ public:
     static JsonValue Parse(std::istream& in);
     static JsonValue Parse(std::istream& in, std::error_code& ec);
     static JsonValue Parse(std::wistream& in);
-    // Unlike every other form, left-over text returns the parsed value with code 1.
+    // The exception above: left-over text returns the parsed value with code 1.
     static JsonValue Parse(std::wistream& in, std::error_code& ec);
 
 private:

@@ -23,3 +23,4 @@
 #include "JSONPointerEdit.cpp"
 #include "JSONPatch.cpp"
 #include "JSONMergeDiff.cpp"
+#include "JSONFile.cpp"
