@@ -4,7 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # cmake -DDOC=docs/API.md -DSOURCES=examples/api_tour.cpp -P CheckSnippets.cmake
 # With -DPROGRAM=<file.cpp> instead, writes a program made of the guide's
 # ```cpp header block and each ```cpp block as a function of its own, so that
-# every block is built and run as a reader pastes it: alone.
+# every block is built and run as a reader pastes it: alone (```cpp file
+# blocks, declarations, stay at namespace scope).
 file(READ ${DOC} doc)
 set(code "")
 foreach(source IN LISTS SOURCES)
@@ -25,6 +26,9 @@ if(PROGRAM)
   set(calls "")
 endif()
 
+# A block fenced as ```cpp file declares types or functions: the program keeps
+# it at namespace scope, in front of the blocks that use it.
+string(REPLACE "```cpp file\n" "```cpp\n@FILE@" doc "${doc}")
 set(missing 0)
 set(blocks 0)
 while(TRUE)
@@ -38,7 +42,12 @@ while(TRUE)
   string(SUBSTRING "${doc}" 0 ${end} block)
   string(SUBSTRING "${doc}" ${end} -1 doc)
   math(EXPR blocks "${blocks} + 1")
-  if(PROGRAM)
+  string(REGEX MATCH "^@FILE@" file_scope "${block}")
+  string(REGEX REPLACE "^@FILE@" "" block "${block}")
+  if(PROGRAM AND file_scope)
+    string(APPEND program "\n${block}")
+    continue()
+  elseif(PROGRAM)
     string(APPEND program "\nstatic void Block${blocks}() {\n${block}}\n")
     string(APPEND calls "    Block${blocks}();\n")
     continue()
