@@ -16,5 +16,6 @@
 #include "JSONParserGrammar.cpp"
 #include "JSONParserAdapters.cpp"
 #include "JSONParse.cpp"
+#include "JSONReader.cpp"
 #include "JSONUtil.cpp"
 #include "JSONPointer.cpp"

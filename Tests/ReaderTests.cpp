@@ -1,0 +1,177 @@
+// The pull reader against the tree parser: verdict, code, position and content.
+#include <kivCore/TextFunctions.h>
+#include <kivJSON/JSONReader.h>
+#include <kivJSON/JSONWriteOptions.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+    std::error_code error;
+    JsonParsePosition position{0, 1, 1};
+    std::string text;  // the document written compactly (from the events, or the tree)
+};
+
+// Reads every event, rebuilding the document's compact text (Exact17 numbers,
+// as Serialize writes them) through ReadValue on scalars.
+Outcome Drain(JsonReader&& reader) {
+    Outcome out;
+    bool afterValue = false;
+    while (reader.Next()) {
+        const JsonEvent event = reader.Event();
+        const bool closes = event == JsonEvent::EndArray || event == JsonEvent::EndObject;
+        out.text += afterValue && !closes ? "," : "";
+        afterValue = closes || (event != JsonEvent::Key && event != JsonEvent::BeginArray &&
+                                event != JsonEvent::BeginObject);
+        JsonValue scalar;
+        switch (event) {
+            case JsonEvent::BeginArray:
+                out.text += "[";
+                break;
+            case JsonEvent::EndArray:
+                out.text += "]";
+                break;
+            case JsonEvent::BeginObject:
+                out.text += "{";
+                break;
+            case JsonEvent::EndObject:
+                out.text += "}";
+                break;
+            case JsonEvent::Key:
+                out.text += JsonValue::StringType(reader.Text()).Serialize() + ":";
+                break;
+            default:
+                EXPECT_TRUE(reader.ReadValue(scalar));
+                out.text += scalar.Serialize();
+        }
+    }
+    out.error = reader.Error();
+    out.position = reader.ErrorPosition();
+    return out;
+}
+
+template <class Source>
+Outcome Tree(Source&& source, const JsonParseOptions& options) {
+    Outcome out;
+    const JsonValue value = JsonParseText(source, options, out.error, out.position);
+    out.text = out.error ? "" : value.Serialize();
+    return out;
+}
+
+void ExpectSame(const Outcome& tree, const Outcome& events, const std::string& what) {
+    EXPECT_EQ(tree.error, events.error) << what;
+    if (tree.error) {
+        EXPECT_EQ(tree.position.offset, events.position.offset) << what;
+        EXPECT_EQ(tree.position.line, events.position.line) << what;
+        EXPECT_EQ(tree.position.column, events.position.column) << what;
+    } else {
+        EXPECT_EQ(tree.text, events.text) << what;
+    }
+}
+
+// Every source, both modes.
+void ExpectReaderMatchesTree(const std::string& text, const std::string& name) {
+    const std::wstring wide = ConvertString_UTF8_to_WSTRING(text);
+    for (const bool strict : {false, true}) {
+        const JsonParseOptions options{strict};
+        const std::string what = name + (strict ? " (strict)" : "");
+        std::istringstream in1(text), in2(text);
+        std::wistringstream win1(wide), win2(wide);
+        ExpectSame(Tree(text, options), Drain(JsonReader(text, options)), what + " text");
+        ExpectSame(Tree(in1, options), Drain(JsonReader(in2, options)), what + " stream");
+        ExpectSame(Tree(wide, options), Drain(JsonReader(wide, options)), what + " wide");
+        ExpectSame(Tree(win1, options), Drain(JsonReader(win2, options)), what + " wstream");
+    }
+}
+
+TEST(Reader, MatchesTheTreeParserOnTheCorpus) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(KIVJSON_DATA_DIR) / "conformance" / "test_parsing";
+    if (!fs::is_directory(dir)) {
+        GTEST_SKIP() << "conformance corpus not found at " << dir;
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        ExpectReaderMatchesTree(std::string(std::istreambuf_iterator<char>(file), {}),
+                                entry.path().filename().string());
+    }
+}
+
+TEST(Reader, MatchesTheTreeParserOnEdgeCases) {
+    for (const char* text : {"",
+                             " ",
+                             "1 2",
+                             "[1,]",
+                             "{\"a\" 1}",
+                             "{\"a\":1,}",
+                             "{,}",
+                             "[}",
+                             "]",
+                             "[1 2]",
+                             "{1:2}",
+                             "// c\n[1, /* x */ 2]\n",
+                             "[1] // end",
+                             "\"\xff\"",
+                             "[01]",
+                             "1e999",
+                             "[\"a\\u00e9\",-0]",
+                             "{\"k\":[{},[]],\"k\":null}",
+                             "[tru]",
+                             "\n\n  [\n 1,\n  x]"}) {
+        ExpectReaderMatchesTree(text, std::string("'") + text + "'");
+    }
+    ExpectReaderMatchesTree(std::string(129, '[') + std::string(129, ']'), "too deep");
+}
+
+TEST(Reader, EventsCarryPositionsAndDepth) {
+    const std::string text = "{\"a\": [1,\n  true], \"b\": null}";
+    JsonReader reader(text);
+    const struct {
+        JsonEvent event;
+        size_t offset, line, column, depth;
+    } expected[] = {{JsonEvent::BeginObject, 0, 1, 1, 1}, {JsonEvent::Key, 1, 1, 2, 1},
+                    {JsonEvent::BeginArray, 6, 1, 7, 2},  {JsonEvent::Number, 7, 1, 8, 2},
+                    {JsonEvent::Bool, 12, 2, 3, 2},       {JsonEvent::EndArray, 16, 2, 7, 1},
+                    {JsonEvent::Key, 19, 2, 10, 1},       {JsonEvent::Null, 24, 2, 15, 1},
+                    {JsonEvent::EndObject, 28, 2, 19, 0}};
+    for (const auto& want : expected) {
+        ASSERT_TRUE(reader.Next());
+        EXPECT_EQ(reader.Event(), want.event) << want.offset;
+        const JsonParsePosition at = reader.Position();
+        EXPECT_EQ(at.offset, want.offset);
+        EXPECT_EQ(at.line, want.line) << want.offset;
+        EXPECT_EQ(at.column, want.column) << want.offset;
+        EXPECT_EQ(reader.Depth(), want.depth) << want.offset;
+    }
+    EXPECT_FALSE(reader.Next());
+    EXPECT_FALSE(reader.Error());
+}
+
+// Streaming an array of records: skip some, build the others one at a time.
+TEST(Reader, SkipsAndReadsOneRecordAtATime) {
+    std::istringstream in("[{\"id\":1,\"tags\":[\"x\"]}, [9, [9]], {\"id\":-2}, 7]");
+    JsonReader reader(in);
+    ASSERT_TRUE(reader.Next());
+    std::string ids;
+    while (reader.Next() && reader.Depth() != 0) {
+        JsonValue record;
+        if (reader.Event() == JsonEvent::BeginArray) {
+            ASSERT_TRUE(reader.Skip());
+            EXPECT_EQ(reader.Event(), JsonEvent::EndArray);
+            continue;
+        }
+        ASSERT_TRUE(reader.ReadValue(record));
+        ids += record.IsObject() ? record["id"].Serialize() : "#" + record.Serialize();
+    }
+    EXPECT_EQ(ids, "1-2#7");
+    EXPECT_FALSE(reader.Next());
+    EXPECT_FALSE(reader.Error());
+}
+
+}  // namespace
