@@ -1,5 +1,6 @@
 // The pull reader against the tree parser: verdict, code, position and content.
 #include <kivCore/TextFunctions.h>
+#include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONReader.h>
 #include <kivJSON/JSONWriteOptions.h>
 
@@ -16,41 +17,49 @@ struct Outcome {
     std::error_code error;
     JsonParsePosition position{0, 1, 1};
     std::string text;  // the document written compactly (from the events, or the tree)
+    bool written = false;
 };
 
-// Reads every event, rebuilding the document's compact text (Exact17 numbers,
-// as Serialize writes them) through ReadValue on scalars.
-Outcome Drain(JsonReader&& reader) {
+// Hands the reader's current event to the writer.
+bool Forward(const JsonReader& reader, JsonEventWriter& writer) {
+    switch (reader.Event()) {
+        case JsonEvent::BeginArray:
+            return writer.BeginArray();
+        case JsonEvent::EndArray:
+            return writer.EndArray();
+        case JsonEvent::BeginObject:
+            return writer.BeginObject();
+        case JsonEvent::EndObject:
+            return writer.EndObject();
+        case JsonEvent::Key:
+            return writer.Key(reader.Text());
+        case JsonEvent::String:
+            return writer.String(reader.Text());
+        case JsonEvent::Number:
+            return writer.Number(reader.GetNumber());
+        case JsonEvent::Bool:
+            return writer.Bool(reader.GetBool());
+        case JsonEvent::Null:
+            return writer.Null();
+    }
+    return false;
+}
+
+// Every event through the writer; scalars in arrays also through ReadValue.
+Outcome Drain(JsonReader&& reader, const JsonWriteOptions& options = {}) {
     Outcome out;
-    bool afterValue = false;
+    JsonEventWriter writer(out.text, options);
+    bool complete = true;
     while (reader.Next()) {
-        const JsonEvent event = reader.Event();
-        const bool closes = event == JsonEvent::EndArray || event == JsonEvent::EndObject;
-        out.text += afterValue && !closes ? "," : "";
-        afterValue = closes || (event != JsonEvent::Key && event != JsonEvent::BeginArray &&
-                                event != JsonEvent::BeginObject);
         JsonValue scalar;
-        switch (event) {
-            case JsonEvent::BeginArray:
-                out.text += "[";
-                break;
-            case JsonEvent::EndArray:
-                out.text += "]";
-                break;
-            case JsonEvent::BeginObject:
-                out.text += "{";
-                break;
-            case JsonEvent::EndObject:
-                out.text += "}";
-                break;
-            case JsonEvent::Key:
-                out.text += JsonValue::StringType(reader.Text()).Serialize() + ":";
-                break;
-            default:
-                EXPECT_TRUE(reader.ReadValue(scalar));
-                out.text += scalar.Serialize();
+        const JsonEvent event = reader.Event();
+        if (reader.Depth() != 0 && (event == JsonEvent::Number || event == JsonEvent::String)) {
+            complete = reader.ReadValue(scalar) && writer.Value(scalar) && complete;
+        } else {
+            complete = Forward(reader, writer) && complete;
         }
     }
+    out.written = complete && writer.Finish();
     out.error = reader.Error();
     out.position = reader.ErrorPosition();
     return out;
@@ -71,6 +80,7 @@ void ExpectSame(const Outcome& tree, const Outcome& events, const std::string& w
         EXPECT_EQ(tree.position.line, events.position.line) << what;
         EXPECT_EQ(tree.position.column, events.position.column) << what;
     } else {
+        EXPECT_TRUE(events.written) << what;
         EXPECT_EQ(tree.text, events.text) << what;
     }
 }
@@ -172,6 +182,79 @@ TEST(Reader, SkipsAndReadsOneRecordAtATime) {
     EXPECT_EQ(ids, "1-2#7");
     EXPECT_FALSE(reader.Next());
     EXPECT_FALSE(reader.Error());
+}
+
+}  // namespace
+
+namespace {
+
+// Events written with options give WriteJson's text, also with whole values
+// written inside indented containers.
+TEST(EventWriter, GivesWriteJsonText) {
+    const JsonWriteOptions styles[] = {{2, JsonNumberStyle::Shortest, JsonNonFinite::Fail},
+                                       {3, JsonNumberStyle::Exact17, JsonNonFinite::Null},
+                                       {0, JsonNumberStyle::Shortest, JsonNonFinite::Write}};
+    for (const char* text : {"[]", "{}", "[[], {}, [1, [0.1, -2]], {\"a\\n\": {\"b\": [true]}}]",
+                             "{\"k\": [1e999, null, \"\\u0001\\\"\"], \"e\": {}}", "0.1"}) {
+        for (const JsonWriteOptions& options : styles) {
+            std::error_code error;
+            std::string want;
+            const bool writes =
+                WriteJson(JsonValue::Parse(std::string(text)), want, options, error);
+            const std::string doc = text;
+            Outcome events = Drain(JsonReader(doc), options);
+            EXPECT_EQ(writes, events.written) << text << options.indent;
+            EXPECT_EQ(writes ? want : "", writes ? events.text : "") << text << options.indent;
+        }
+    }
+}
+
+TEST(EventWriter, RefusesWhatIsNotJson) {
+    using E = JsonEventWriteError;
+    const struct {
+        const char* calls;  // [ ] { } k(ey) s(tring) n(ull) F(inish)
+        JsonEventWriteError error;
+    } cases[] = {{"{n", E::KeyExpected},      {"{kk", E::ValueExpected},
+                 {"[k", E::ValueExpected},    {"{k}", E::ValueExpected},
+                 {"[}", E::UnexpectedEnd},    {"]", E::UnexpectedEnd},
+                 {"nn", E::DocumentComplete}, {"[]k", E::DocumentComplete},
+                 {"[F", E::Incomplete},       {"F", E::Incomplete}};
+    for (const auto& c : cases) {
+        std::string out;
+        JsonEventWriter writer(out);
+        bool ok = true;
+        std::string before;
+        for (const char* call = c.calls; *call != 0; ++call) {
+            before = out;
+            switch (*call) {
+                case '[':
+                    ok = writer.BeginArray();
+                    break;
+                case ']':
+                    ok = writer.EndArray();
+                    break;
+                case '{':
+                    ok = writer.BeginObject();
+                    break;
+                case '}':
+                    ok = writer.EndObject();
+                    break;
+                case 'k':
+                    ok = writer.Key("k");
+                    break;
+                case 'n':
+                    ok = writer.Null();
+                    break;
+                default:
+                    ok = writer.Finish();
+                    break;
+            }
+        }
+        EXPECT_FALSE(ok) << c.calls;
+        EXPECT_EQ(writer.Error(), make_error_code(c.error)) << c.calls;
+        EXPECT_EQ(out, before) << c.calls;  // the refused call wrote nothing
+        EXPECT_FALSE(writer.Null()) << c.calls;
+    }
 }
 
 }  // namespace

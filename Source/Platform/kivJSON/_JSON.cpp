@@ -9,6 +9,7 @@
 #include "JSONTreeWalk.cpp"
 #include "JSONWriter.cpp"
 #include "JSONWriteOptions.cpp"
+#include "JSONEventWriter.cpp"
 #include "JSONValue.cpp"
 #include "JSONParserSources.cpp"
 #include "JSONParserNumbers.cpp"
