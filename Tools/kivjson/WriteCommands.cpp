@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Documents.h"
+#include "Streamed.h"
 #include "ValueText.h"
 
 #include <charconv>
@@ -42,14 +43,18 @@ int WriteDocuments(const char* command, const CommandLine& line, const TextStyle
         return *stop;
     }
     std::string out;
-    const auto write = [&](ParsedDocument& doc) {
-        if (!AppendValueText(doc.label, doc.value, style, out)) {
-            return int{kExitInvalid};
+    const JsonWriteOptions options = WriteOptionsOf(style);
+    const auto write = [&](StreamedDocument& doc) {
+        JsonEventWriter writer(doc.output.Text(), options);
+        while (doc.reader.Next()) {
+            if (!CopyEvent(doc, writer)) {
+                return;  // the rest is only read
+            }
+            doc.output.Spill();
         }
-        out += '\n';
-        return FlushLargeOutput(out) ? int{kExitOk} : int{kExitUsage};
+        doc.output.Text() += '\n';
     };
-    return VisitAll(paths, ReadSettingsOf(line), write, out);
+    return VisitAllStreamed(paths, ReadSettingsOf(line), write, out);
 }
 
 }  // namespace
