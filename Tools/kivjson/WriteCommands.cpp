@@ -15,7 +15,8 @@ namespace {
     "still written, and the exit status is the worst of all.\n"                    \
     "Numbers are written in the shortest form that reads back as the same value\n" \
     "(0.1 stays 0.1). A number too large for a double (1e999) has no JSON text:\n" \
-    "its document is then not written and the exit status is 1.\n"                 \
+    "its document is then not written and the exit status is 1, as for a string\n" \
+    "or key whose bytes are not UTF-8 (reported as FILE:LINE:COLUMN).\n"           \
     "\n"                                                                           \
     "  --lines            JSON Lines: each line is one document; lines holding\n"  \
     "                     only whitespace are skipped\n"                           \

@@ -37,7 +37,9 @@ void PrintHelp(std::FILE* out) {
                  "FILE '-' or no FILE reads standard input ('-' may be given once). Every\n"
                  "command takes several files and --lines (JSON Lines: each line that holds\n"
                  "more than whitespace is one document). 'kivjson COMMAND --help' shows the\n"
-                 "options of a command.\n"
+                 "options of a command. Documents are read as a stream, so memory does not\n"
+                 "grow with their size; nothing is written for a document that turns out\n"
+                 "invalid, nor for one holding text that is not UTF-8.\n"
                  "Exit status, the worst over all files: 0 success, 1 invalid document or\n"
                  "absent path, 2 usage or I/O error.\n");
 }
