@@ -1,8 +1,5 @@
-// The pull reader: the grammar as a machine with an explicit stack of open
-// containers, over the tokenizer and the tracked sources of JsonParseText.
-// Each event is handed out while its token is current; the token after it is
-// read by the next call, in the order the tree grammar reads them, so errors
-// and their positions are the grammar's own.
+// The pull reader: the grammar's event machine (JSONParserEvents.cpp) over
+// the tokenizer and the tracked sources of JsonParseText.
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
 #include "internal/ParseDocument.h"
@@ -42,56 +39,40 @@ class ReaderCoreOf final : public JsonReaderCore {
     using Token = typename Parser::Token;
     static constexpr bool kInMemory = JsonTokenizer<C, Parser>::kInMemory;
 
-    enum class State : unsigned char {
-        Start,
-        AfterBeginArray,
-        AfterBeginObject,
-        AfterKey,
-        AfterValue,
-        Done
-    };
-
 public:
     template <class Input>
-    ReaderCoreOf(Input& input, const JsonParseOptions& options) : m_parser(input, options) {}
+    ReaderCoreOf(Input& input, const JsonParseOptions& options)
+        : m_parser(input, options), m_machine(m_parser, m_token) {}
 
     bool Next() override {
-        if (m_state == State::Done) {
-            return false;
+        m_wholeValueRead = false;
+        if (!m_machine.Next()) {
+            return Failed();
         }
-        if (!Advance()) {
-            return false;
-        }
-        switch (m_state) {
-            case State::Start:
-                return Value();
-            case State::AfterBeginArray:
-                return m_token.kind == Token::ArrayEnd ? Close() : Value();
-            case State::AfterBeginObject:
-                return m_token.kind == Token::ObjectEnd ? Close() : Key();
-            case State::AfterKey:
-                if (m_token.kind != Token::Colon) {
-                    return Fail(MalformedObject);
+        event = m_machine.event;
+        depth = m_machine.Depth();
+        switch (event) {
+            case JsonEvent::Key:
+            case JsonEvent::String:
+                if constexpr (sizeof(C) == 1) {
+                    text = &m_token.text;
+                } else {
+                    m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
                 }
-                return Advance() && Value();
+                break;
+            case JsonEvent::Number:
+                number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
+                         : m_token.isNegative
+                             ? JsonNumber(static_cast<long>(m_token.intValue))
+                             : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
+                break;
+            case JsonEvent::Bool:
+                boolean = m_token.boolValue;
+                break;
             default:
                 break;
         }
-        if (m_open.empty()) {  // the document is complete: only its end may follow
-            if (m_token.kind != Token::EndOfInput) {
-                return Fail(LeftOverCharacters);
-            }
-            m_state = State::Done;
-            return false;
-        }
-        const bool object = m_open.back();
-        if (m_token.kind == (object ? Token::ObjectEnd : Token::ArrayEnd)) {
-            return Close();
-        }
-        if (m_token.kind != Token::Comma) {
-            return Fail(object ? MalformedObject : MalformedArray);
-        }
-        return Advance() && (object ? Key() : Value());
+        return true;
     }
 
     JsonParsePosition Position() override {
@@ -108,17 +89,21 @@ public:
     }
 
     bool ReadValue(JsonValue& value) override {
-        if (m_state == State::Done || m_advanced) {
+        if (m_machine.Done() || m_wholeValueRead) {
             return false;
         }
         if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
+            // The recursive grammar reads the rest, from the token of the Begin*.
             typename Grammar::Pending pending;
             JsonValue built(Grammar::RawValue(m_parser, m_token, pending));
             if (m_token.error) {
-                return Fail(MalformedToken);  // the token's own code is kept
+                m_machine.Fail(MalformedToken);  // the token's own code is kept
+                return Failed();
             }
-            m_advanced = true;
-            Close();
+            m_machine.ValueConsumed();
+            event = m_machine.event;
+            depth = m_machine.Depth();
+            m_wholeValueRead = true;
             value = std::move(built);
             return true;
         }
@@ -129,13 +114,11 @@ public:
                 return true;
             case JsonEvent::Number:
                 if (number.m_kind == JsonNumber::Double) {
-                    value = JsonValue(JsonMakeUnique<JsonNumberTypeImpl>(number.AsDouble()));
+                    value = JsonValue(number.AsDouble());
                 } else if (number.m_kind == JsonNumber::Int64) {
-                    value = JsonValue(
-                        JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(number.m_value)));
+                    value = JsonValue(static_cast<long>(number.m_value));
                 } else {
-                    value = JsonValue(JsonMakeUnique<JsonNumberTypeImpl>(
-                        static_cast<unsigned long>(number.m_value)));
+                    value = JsonValue(static_cast<unsigned long>(number.m_value));
                 }
                 return true;
             case JsonEvent::Bool:
@@ -150,91 +133,18 @@ public:
     }
 
 private:
-    // Reads the next token unless a whole value read it already.
-    bool Advance() {
-        if (m_advanced) {
-            m_advanced = false;
-        } else {
-            Grammar::Tokenize(m_parser, m_token);
+    bool Failed() {
+        if (m_token.error && !error) {
+            error = m_token.error;
+            errorPosition = Position();
         }
-        return !m_token.error || Fail(MalformedToken);
-    }
-
-    bool Fail(JsonErrorCode code) {
-        if (!m_token.error) {
-            m_token.error = std::error_code(code, JsonErrorCategory::s_item);
-        }
-        error = m_token.error;
-        errorPosition = Position();
-        m_state = State::Done;
         return false;
-    }
-
-    bool Emit(JsonEvent kind, State next) {
-        event = kind;
-        m_state = next;
-        return true;
-    }
-
-    bool Value() {
-        switch (m_token.kind) {
-            case Token::ObjectBegin:
-            case Token::ArrayBegin: {
-                const bool object = m_token.kind == Token::ObjectBegin;
-                m_open.push_back(object);
-                depth = m_open.size();
-                return object ? Emit(JsonEvent::BeginObject, State::AfterBeginObject)
-                              : Emit(JsonEvent::BeginArray, State::AfterBeginArray);
-            }
-            case Token::String:
-                SetText();
-                return Emit(JsonEvent::String, State::AfterValue);
-            case Token::Double:
-                number = JsonNumber(m_token.doubleValue);
-                return Emit(JsonEvent::Number, State::AfterValue);
-            case Token::Integer:
-                number = m_token.isNegative
-                             ? JsonNumber(static_cast<long>(m_token.intValue))
-                             : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
-                return Emit(JsonEvent::Number, State::AfterValue);
-            case Token::Bool:
-                boolean = m_token.boolValue;
-                return Emit(JsonEvent::Bool, State::AfterValue);
-            case Token::Null:
-                return Emit(JsonEvent::Null, State::AfterValue);
-            default:  // no value starts with this token, or the input has ended
-                return Fail(MalformedToken);
-        }
-    }
-
-    bool Key() {
-        if (m_token.kind != Token::String) {
-            return Fail(MalformedObject);
-        }
-        SetText();
-        return Emit(JsonEvent::Key, State::AfterKey);
-    }
-
-    bool Close() {
-        const bool object = m_open.back();
-        m_open.pop_back();
-        depth = m_open.size();
-        return Emit(object ? JsonEvent::EndObject : JsonEvent::EndArray, State::AfterValue);
-    }
-
-    void SetText() {
-        if constexpr (sizeof(C) == 1) {
-            text = &m_token.text;
-        } else {
-            m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
-        }
     }
 
     Parser m_parser;
     Token m_token;
-    State m_state = State::Start;
-    bool m_advanced = false;   // m_token is already the token after the current event
-    std::vector<bool> m_open;  // the open containers, outermost first; true: object
+    JsonEventMachine<Parser> m_machine;
+    bool m_wholeValueRead = false;  // standing on the End* of a value ReadValue read
     JsonParsePosition m_counted{0, 1, 1};
 };
 

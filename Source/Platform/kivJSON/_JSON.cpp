@@ -15,6 +15,7 @@
 #include "JSONParserNumbers.cpp"
 #include "JSONParserTokenizer.cpp"
 #include "JSONParserGrammar.cpp"
+#include "JSONParserEvents.cpp"
 #include "JSONParserAdapters.cpp"
 #include "JSONParse.cpp"
 #include "JSONReader.cpp"
