@@ -1,9 +1,11 @@
 // The grammar as a machine: one event per call, with the open containers on
 // an explicit stack. Each event is handed out while its token is current; the
 // token after it is read by the next call, in the order the recursive grammar
-// reads them, so errors and their positions are the grammar's own. The tree
-// builder of every parse entry point (JSONParse.cpp) and the pull reader
-// (JSONReader.cpp) consume it.
+// reads them, so errors and their positions are the grammar's own. The pull
+// reader (JSONReader.cpp) consumes it. The tree builder stays the recursive
+// grammar: a builder over these events measured 5 to 20 % slower on narrow
+// text (citm_catalog, twitter), so the reader's ReadValue hands a container
+// to the recursive grammar instead.
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
 
