@@ -3,6 +3,7 @@
 #include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONReader.h>
 #include <kivJSON/JSONWriteOptions.h>
+#include <kivJSON/internal/StringScan.h>
 
 #include <gtest/gtest.h>
 
@@ -254,6 +255,37 @@ TEST(EventWriter, RefusesWhatIsNotJson) {
         EXPECT_EQ(writer.Error(), make_error_code(c.error)) << c.calls;
         EXPECT_EQ(out, before) << c.calls;  // the refused call wrote nothing
         EXPECT_FALSE(writer.Null()) << c.calls;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Both scans, wherever the special byte falls in or after a block, and never
+// on bytes from 0x20 up (0x7F and above included, where a signed compare slips).
+TEST(StringScan, BothPathsFindTheFirstSpecialByte) {
+    for (const char special : {'"', '\\', '\0', '\x1f', '\n'}) {
+        for (size_t at = 0; at <= 40; ++at) {
+            std::string text(41, 'a');
+            for (size_t i = 0; i < text.size(); i += 3) {
+                text[i] = static_cast<char>(0x7F + i % 0x81);  // 0x7F..0xFF
+            }
+            const bool present = at < text.size();
+            if (present) {
+                text[at] = special;
+            }
+            const char* const begin = text.data();
+            const char* const end = begin + text.size();
+            const size_t want = present ? at : text.size();
+            EXPECT_EQ(_Private::FindStringSpecialPortable(begin, end) - begin,
+                      static_cast<long>(want))
+                << at;
+#if defined(__SSE2__)
+            EXPECT_EQ(_Private::FindStringSpecialSse2(begin, end) - begin, static_cast<long>(want))
+                << at;
+#endif
+        }
     }
 }
 
