@@ -1,6 +1,11 @@
 // Narrow text from a stream: the same verdict and an equal tree as the string
 // source, whether the buffer holds everything or hands out one byte at a time.
+// The pull reader, from the string and from the one-byte buffer, in both
+// modes: JsonParseText's verdict and position, and its tree's text.
 #include "FuzzSupport.h"
+
+#include <kivJSON/JSONEventWriter.h>
+#include <kivJSON/JSONReader.h>
 
 #include <sstream>
 #include <stdexcept>
@@ -29,6 +34,46 @@ private:
     char m_current = 0;
 };
 
+// Events through the writer (Serialize()'s text) against JsonParseText.
+void CheckReader(JsonReader&& reader, const std::string& text, bool strict) {
+    std::error_code ec;
+    JsonParsePosition at{0, 1, 1};
+    const JsonValue tree = JsonParseText(text, {strict}, ec, at);
+    std::string written;
+    JsonEventWriter writer(written);
+    while (reader.Next()) {
+        JsonValue scalar;
+        switch (reader.Event()) {
+            case JsonEvent::BeginArray:
+                writer.BeginArray();
+                break;
+            case JsonEvent::EndArray:
+                writer.EndArray();
+                break;
+            case JsonEvent::BeginObject:
+                writer.BeginObject();
+                break;
+            case JsonEvent::EndObject:
+                writer.EndObject();
+                break;
+            case JsonEvent::Key:
+                writer.Key(reader.Text());
+                break;
+            default:
+                reader.ReadValue(scalar) && writer.Value(scalar);
+        }
+    }
+    FUZZ_CHECK(reader.Error() == ec, "reader and JsonParseText give different verdicts");
+    if (ec) {
+        const JsonParsePosition& got = reader.ErrorPosition();
+        FUZZ_CHECK(got.offset == at.offset && got.line == at.line && got.column == at.column,
+                   "reader and JsonParseText report different positions");
+    } else {
+        FUZZ_CHECK(writer.Finish() && written == tree.Serialize(),
+                   "reader's events do not give the tree's text");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,6 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const JsonValue fromTrickle = JsonValue::Parse(trickled, ec);
     FUZZ_CHECK(ec == fromString, "one-byte buffer and string give different verdicts");
     FUZZ_CHECK(fromTrickle == expected, "one-byte buffer and string give different trees");
+
+    for (const bool strict : {false, true}) {
+        CheckReader(JsonReader(text, {strict}), text, strict);
+        TrickleBuffer bytes(text.data(), text.data() + text.size());
+        std::istream byByte(&bytes);
+        CheckReader(JsonReader(byByte, {strict}), text, strict);
+    }
 
     std::istringstream again(text);
     try {

@@ -161,6 +161,22 @@ minify)
         expect "$command-nonfinite" 1 "" "$NONFINITE" $command nonfinite.json
     done
     expect allow-nonfinite 0 $'[null,null]\n' "" minify --allow-nonfinite --exact nonfinite.json
+    # Accepted bytes that are not UTF-8 are never written; get only minds what it prints.
+    printf '{"a":"\xff"}' >b.json; printf '{"ok":1,\n "\xc3(":2}' >k.json
+    U="is not valid UTF-8, which JSON text cannot hold"$'\n'
+    for args in minify pretty "get /a" "get --raw /a"; do
+        expect "utf8 $args" 1 "" "b.json:1:6: error: string $U" $args b.json
+    done
+    expect utf8-key 1 "" "k.json:2:2: error: key $U" pretty k.json
+    expect utf8-key-get 0 $'1\n' "" get /ok k.json
+    expect utf8-check 0 "b.json: ok (b.json:1:6: a string is not valid UTF-8; --strict rejects it)"$'\n' "" check -v b.json
+    # Read in blocks: an error far into a large document still prints nothing
+    # of it, and says what it met.
+    { printf '['; seq 250000 | sed 's/.*/"&&&&",/' | tr -d '\n'; printf '1]'; } >big.json
+    sed 's/1]$/x]/' big.json >big-bad.json
+    "$KIVJSON" pretty big.json | "$KIVJSON" minify | cmp -s - <(cat big.json; echo) ||
+        { echo "FAIL big: pretty | minify changed the document"; failures=$((failures + 1)); }
+    expect big-bad 1 "" "big-bad.json:1:$(($(wc -c <big.json) - 1)): error: Malformed token (kivJSON 8): unexpected character 'x'"$'\n' minify big-bad.json
     printf '1\n[1e999]\n' >nonfinite.jsonl
     expect lines-nonfinite 1 $'1\n' "nonfinite.jsonl:2:${NONFINITE#nonfinite.json:}" minify --lines nonfinite.jsonl
     ;;

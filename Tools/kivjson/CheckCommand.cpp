@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Documents.h"
 #include "Input.h"
+#include "Streamed.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +31,9 @@ const char kCheckUsage[] =
     "  --lines     JSON Lines: each line is one document; lines holding only\n"
     "              whitespace are skipped; positions are the file's own\n"
     "              lines and columns\n"
-    "  -v          print 'FILE: ok' for each file whose documents are all valid\n";
+    "  -v          print 'FILE: ok' for each file whose documents are all valid,\n"
+    "              noting the first string that is not valid UTF-8 (accepted\n"
+    "              unless --strict; minify, pretty and get refuse to write it)\n";
 
 }  // namespace
 
@@ -48,10 +51,28 @@ int RunCheck(const std::vector<std::string>& args) {
     const ReadSettings settings = ReadSettingsOf(line);
     int worst = kExitOk;
     std::string out;
+    const bool verbose = line.Has("-v");
     for (const std::string& path : paths) {
-        const int status = VisitDocuments(path, settings, [](ParsedDocument&) { return kExitOk; });
-        if (status == kExitOk && line.Has("-v")) {
-            out += InputName(path) + ": ok\n";
+        std::string notUtf8;  // where the file's first such string is
+        const auto scan = [&](StreamedDocument& doc) {
+            while (verbose && notUtf8.empty() && doc.reader.Next()) {
+                const JsonEvent event = doc.reader.Event();
+                if ((event == JsonEvent::Key || event == JsonEvent::String) &&
+                    !IsUtf8(doc.reader.Text())) {
+                    notUtf8 = doc.Where();
+                }
+            }
+        };
+        std::string unused;
+        const int status =
+            settings.wide ? VisitDocuments(path, settings, [](ParsedDocument&) { return kExitOk; })
+                          : VisitStreamed(path, settings, scan, unused);
+        if (status == kExitOk && verbose) {
+            out += InputName(path) + ": ok" +
+                   (notUtf8.empty()
+                        ? ""
+                        : " (" + notUtf8 + ": a string is not valid UTF-8; --strict rejects it)") +
+                   "\n";
         }
         worst = std::max(worst, status);
     }

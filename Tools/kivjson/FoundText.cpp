@@ -44,22 +44,23 @@ bool LooksLikeUtf16(const std::string& source) {
            (source.size() > 1 && (source[0] == 0 || source[1] == 0));
 }
 
+// `text[index]` is the character at `offset` of the input, which begins with `source`.
 template <class Text>
-std::string Describe(const std::string& source, const Text& text, size_t offset) {
+std::string Describe(const std::string& source, const Text& text, size_t index, size_t offset) {
     if (offset <= 1 && LooksLikeUtf16(source)) {
         return "UTF-16 text";
     }
-    if (offset >= text.size()) {
+    if (index >= text.size()) {
         return "unexpected end of input";
     }
-    const char32_t code = CodePointAt(text, offset);
+    const char32_t code = CodePointAt(text, index);
     if (offset == 0 && code == 0xFEFF) {
         return "byte-order mark";
     }
     char words[48];
     if (code == kNotDecoded) {
         std::snprintf(words, sizeof words, "unexpected byte 0x%02X",
-                      static_cast<unsigned>(static_cast<unsigned char>(text[offset])));
+                      static_cast<unsigned>(static_cast<unsigned char>(text[index])));
     } else if (code == '\'') {
         return "unexpected character \"'\"";
     } else if (code > ' ' && code < 0x7F) {
@@ -74,9 +75,13 @@ std::string Describe(const std::string& source, const Text& text, size_t offset)
 }  // namespace
 
 std::string DescribeFound(const std::string& source, const std::string& parsed, size_t offset) {
-    return Describe(source, parsed, offset);
+    return Describe(source, parsed, offset, offset);
 }
 
 std::string DescribeFound(const std::string& source, const std::wstring& parsed, size_t offset) {
-    return Describe(source, parsed, offset);
+    return Describe(source, parsed, offset, offset);
+}
+
+std::string DescribeFoundAt(const std::string& head, const std::string& bytes, size_t offset) {
+    return Describe(head, bytes, 0, offset);
 }

@@ -12,3 +12,6 @@
 // character that does not print, byte 0xFF for ill-formed UTF-8).
 std::string DescribeFound(const std::string& source, const std::string& parsed, size_t offset);
 std::string DescribeFound(const std::string& source, const std::wstring& parsed, size_t offset);
+// The same for a streamed input: `head` is its first bytes, `bytes` those at
+// `offset` (up to 4; none at the end of the input).
+std::string DescribeFoundAt(const std::string& head, const std::string& bytes, size_t offset);

@@ -11,14 +11,18 @@ TextStyle TextStyleOf(const CommandLine& line) {
     return style;
 }
 
-bool AppendValueText(const std::string& label, const JsonValue& value, const TextStyle& style,
-                     std::string& out) {
+JsonWriteOptions WriteOptionsOf(const TextStyle& style) {
     JsonWriteOptions options;
     options.indent = style.indent;
     options.numbers = style.exact ? JsonNumberStyle::Exact17 : JsonNumberStyle::Shortest;
     options.nonFinite = style.allowNonFinite ? JsonNonFinite::Null : JsonNonFinite::Fail;
+    return options;
+}
+
+bool AppendValueText(const std::string& label, const JsonValue& value, const TextStyle& style,
+                     std::string& out) {
     std::error_code error;
-    if (WriteJson(value, out, options, error)) {
+    if (WriteJson(value, out, WriteOptionsOf(style), error)) {
         return true;
     }
     std::fprintf(stderr,

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 
 #include <kivJSON/JSONValue.h>
+#include <kivJSON/JSONWriteOptions.h>
 
 #include <cstddef>
 #include <string>
@@ -28,3 +29,6 @@ TextStyle TextStyleOf(const CommandLine& line);
 // it (then it is written as null); the result is false and `out` is unchanged.
 bool AppendValueText(const std::string& label, const JsonValue& value, const TextStyle& style,
                      std::string& out);
+
+// The writer's options for `style`.
+JsonWriteOptions WriteOptionsOf(const TextStyle& style);

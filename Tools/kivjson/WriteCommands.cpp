@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Documents.h"
+#include "Streamed.h"
 #include "ValueText.h"
 
 #include <charconv>
@@ -14,7 +15,8 @@ namespace {
     "still written, and the exit status is the worst of all.\n"                    \
     "Numbers are written in the shortest form that reads back as the same value\n" \
     "(0.1 stays 0.1). A number too large for a double (1e999) has no JSON text:\n" \
-    "its document is then not written and the exit status is 1.\n"                 \
+    "its document is then not written and the exit status is 1, as for a string\n" \
+    "or key whose bytes are not UTF-8 (reported as FILE:LINE:COLUMN).\n"           \
     "\n"                                                                           \
     "  --lines            JSON Lines: each line is one document; lines holding\n"  \
     "                     only whitespace are skipped\n"                           \
@@ -42,14 +44,18 @@ int WriteDocuments(const char* command, const CommandLine& line, const TextStyle
         return *stop;
     }
     std::string out;
-    const auto write = [&](ParsedDocument& doc) {
-        if (!AppendValueText(doc.label, doc.value, style, out)) {
-            return int{kExitInvalid};
+    const JsonWriteOptions options = WriteOptionsOf(style);
+    const auto write = [&](StreamedDocument& doc) {
+        JsonEventWriter writer(doc.output.Text(), options);
+        while (doc.reader.Next()) {
+            if (!CopyEvent(doc, writer)) {
+                return;  // the rest is only read
+            }
+            doc.output.Spill();
         }
-        out += '\n';
-        return FlushLargeOutput(out) ? int{kExitOk} : int{kExitUsage};
+        doc.output.Text() += '\n';
     };
-    return VisitAll(paths, ReadSettingsOf(line), write, out);
+    return VisitAllStreamed(paths, ReadSettingsOf(line), write, out);
 }
 
 }  // namespace

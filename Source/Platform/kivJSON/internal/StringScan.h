@@ -7,6 +7,10 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace _Private {
 
 template <class C>
@@ -29,7 +33,7 @@ inline bool HasStringSpecialByte(uint64_t word) {
 // The first special character in [p, end), or `end`. Narrow text is tested
 // eight bytes at a time: most text holds long runs without any.
 template <class C>
-const C* FindStringSpecial(const C* p, const C* end) {
+const C* FindStringSpecialPortable(const C* p, const C* end) {
     if constexpr (sizeof(C) == 1) {
         for (; end - p >= 8; p += 8) {
             uint64_t word;
@@ -43,6 +47,39 @@ const C* FindStringSpecial(const C* p, const C* end) {
         ++p;
     }
     return p;
+}
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time: SSE2 is part of every x86-64 processor.
+inline const char* FindStringSpecialSse2(const char* p, const char* end) {
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // A byte at most 0x1F (unsigned) is its own minimum with 0x1F.
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes);
+        const __m128i hits = _mm_or_si128(
+            control, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0) {
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+    }
+    return FindStringSpecialPortable(p, end);
+}
+#endif
+
+template <class C>
+const C* FindStringSpecial(const C* p, const C* end) {
+#if defined(__SSE2__)
+    if constexpr (sizeof(C) == 1) {
+        const char* const found = FindStringSpecialSse2(reinterpret_cast<const char*>(p),
+                                                        reinterpret_cast<const char*>(end));
+        return p + (found - reinterpret_cast<const char*>(p));
+    }
+#endif
+    return FindStringSpecialPortable(p, end);
 }
 
 }  // namespace _Private

@@ -1,0 +1,216 @@
+// The pull reader: the grammar's event machine (JSONParserEvents.cpp) over
+// the tokenizer and the tracked sources of JsonParseText.
+#include <kivJSON/JSONParser.h>
+#include <kivJSON/JSONReader.h>
+#include "internal/ParseDocument.h"
+
+#include <kivCore/Conversion.h>
+
+#include <utility>
+#include <vector>
+
+namespace _Private {
+
+class JsonReaderCore {
+public:
+    virtual ~JsonReaderCore() = default;
+    virtual bool Next() = 0;
+    virtual JsonParsePosition Position() = 0;
+    virtual bool ReadValue(JsonValue& value) = 0;
+
+    JsonEvent event = JsonEvent::Null;
+    size_t depth = 0;
+    JsonNumber number{0};
+    bool boolean = false;
+    const std::string* text = &m_converted;
+    std::error_code error;
+    JsonParsePosition errorPosition{0, 1, 1};
+
+protected:
+    std::string m_converted;  // a wide source's text as UTF-8
+};
+
+namespace {
+
+template <class Parser>
+class ReaderCoreOf final : public JsonReaderCore {
+    using C = typename Parser::CharType;
+    using Grammar = JsonGrammar<C, Parser>;
+    using Token = typename Parser::Token;
+    static constexpr bool kInMemory = JsonTokenizer<C, Parser>::kInMemory;
+
+public:
+    template <class Input>
+    ReaderCoreOf(Input& input, const JsonParseOptions& options)
+        : m_parser(input, options), m_machine(m_parser, m_token) {}
+
+    bool Next() override {
+        m_wholeValueRead = false;
+        if (!m_machine.Next()) {
+            return Failed();
+        }
+        event = m_machine.event;
+        depth = m_machine.Depth();
+        switch (event) {
+            case JsonEvent::Key:
+            case JsonEvent::String:
+                if constexpr (sizeof(C) == 1) {
+                    text = &m_token.text;
+                } else {
+                    m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
+                }
+                break;
+            case JsonEvent::Number:
+                number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
+                         : m_token.isNegative
+                             ? JsonNumber(static_cast<long>(m_token.intValue))
+                             : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
+                break;
+            case JsonEvent::Bool:
+                boolean = m_token.boolValue;
+                break;
+            default:
+                break;
+        }
+        return true;
+    }
+
+    JsonParsePosition Position() override {
+        if constexpr (kInMemory) {
+            // Lines and columns are counted on from the last position asked for.
+            const C* const target = m_parser.m_begin + m_parser.tokenStart.offset;
+            for (const C* p = m_parser.m_begin + m_counted.offset; p < target; ++p) {
+                AdvancePosition<C>(m_counted, *p);
+            }
+            return m_counted;
+        } else {
+            return m_parser.tokenStart;
+        }
+    }
+
+    bool ReadValue(JsonValue& value) override {
+        if (m_machine.Done() || m_wholeValueRead) {
+            return false;
+        }
+        if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
+            // The recursive grammar reads the rest, from the token of the Begin*.
+            typename Grammar::Pending pending;
+            JsonValue built(Grammar::RawValue(m_parser, m_token, pending));
+            if (m_token.error) {
+                m_machine.Fail(MalformedToken);  // the token's own code is kept
+                return Failed();
+            }
+            m_machine.ValueConsumed();
+            event = m_machine.event;
+            depth = m_machine.Depth();
+            m_wholeValueRead = true;
+            value = std::move(built);
+            return true;
+        }
+        switch (event) {
+            case JsonEvent::String:
+                value =
+                    JsonValue(JsonMakeUnique<JsonStringTypeImpl>(m_token.text, m_token.hasEscapes));
+                return true;
+            case JsonEvent::Number:
+                if (number.m_kind == JsonNumber::Double) {
+                    value = JsonValue(number.AsDouble());
+                } else if (number.m_kind == JsonNumber::Int64) {
+                    value = JsonValue(static_cast<long>(number.m_value));
+                } else {
+                    value = JsonValue(static_cast<unsigned long>(number.m_value));
+                }
+                return true;
+            case JsonEvent::Bool:
+                value = JsonValue(boolean);
+                return true;
+            case JsonEvent::Null:
+                value = JsonValue();
+                return true;
+            default:
+                return false;  // a key or the end of a container
+        }
+    }
+
+private:
+    bool Failed() {
+        if (m_token.error && !error) {
+            error = m_token.error;
+            errorPosition = Position();
+        }
+        return false;
+    }
+
+    Parser m_parser;
+    Token m_token;
+    JsonEventMachine<Parser> m_machine;
+    bool m_wholeValueRead = false;  // standing on the End* of a value ReadValue read
+    JsonParsePosition m_counted{0, 1, 1};
+};
+
+template <class Parser, class Input>
+std::unique_ptr<JsonReaderCore> MakeReaderCore(Input& input, const JsonParseOptions& options) {
+    return std::make_unique<ReaderCoreOf<Parser>>(input, options);
+}
+
+}  // namespace
+}  // namespace _Private
+
+JsonReader::JsonReader(const std::string& text, const JsonParseOptions& options)
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<char>>(text, options)) {}
+JsonReader::JsonReader(const std::wstring& text, const JsonParseOptions& options)
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<wchar_t>>(text, options)) {}
+JsonReader::JsonReader(std::istream& in, const JsonParseOptions& options)
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<char>>(in, options)) {}
+JsonReader::JsonReader(std::wistream& in, const JsonParseOptions& options)
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<wchar_t>>(in, options)) {}
+JsonReader::JsonReader(JsonReader&&) noexcept = default;
+JsonReader& JsonReader::operator=(JsonReader&&) noexcept = default;
+JsonReader::~JsonReader() = default;
+
+bool JsonReader::Next() {
+    return m_core->Next();
+}
+JsonEvent JsonReader::Event() const {
+    return m_core->event;
+}
+JsonParsePosition JsonReader::Position() const {
+    return m_core->Position();
+}
+size_t JsonReader::Depth() const {
+    return m_core->depth;
+}
+const std::string& JsonReader::Text() const {
+    return *m_core->text;
+}
+JsonNumber JsonReader::GetNumber() const {
+    return m_core->number;
+}
+bool JsonReader::GetBool() const {
+    return m_core->boolean;
+}
+const std::error_code& JsonReader::Error() const {
+    return m_core->error;
+}
+const JsonParsePosition& JsonReader::ErrorPosition() const {
+    return m_core->errorPosition;
+}
+
+bool JsonReader::Skip() {
+    const JsonEvent at = m_core->event;
+    if (at != JsonEvent::BeginArray && at != JsonEvent::BeginObject) {
+        return true;
+    }
+    const size_t outer = m_core->depth - 1;
+    while (m_core->Next()) {
+        if (m_core->depth == outer &&
+            (m_core->event == JsonEvent::EndArray || m_core->event == JsonEvent::EndObject)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool JsonReader::ReadValue(JsonValue& value) {
+    return m_core->ReadValue(value);
+}

@@ -1,0 +1,81 @@
+// The pull reader: one document as a sequence of events, read one at a time,
+// in memory that grows with the nesting depth and the longest string or
+// number, never with the size of the document. An extension beside
+// JsonValue::Parse; it runs the same tokenizer and grammar as JsonParseText,
+// so it gives the same verdict, error code and position on every input.
+#pragma once
+
+#include <kivJSON/JSONNumber.h>
+#include <kivJSON/JSONParseOptions.h>
+#include <kivJSON/JSONSystem.h>
+#include <kivJSON/JSONValue.h>
+
+#include <cstddef>
+#include <istream>
+#include <memory>
+#include <string>
+#include <system_error>
+
+enum class JsonEvent : int {
+    BeginArray,
+    EndArray,
+    BeginObject,
+    EndObject,
+    Key,     // Text()
+    String,  // Text()
+    Number,  // GetNumber(): Int64 for negative integers, Uint64 for the others, else Double
+    Bool,    // GetBool()
+    Null,
+};
+
+namespace _Private {
+class JsonReaderCore;
+}  // namespace _Private
+
+class KIVJSON_API JsonReader {
+public:
+    // Text in memory is read in place: it must outlive the reader. A stream is
+    // read through its buffer, a chunk at a time, as JsonParseText reads it.
+    explicit JsonReader(const std::string& text, const JsonParseOptions& options = {});
+    explicit JsonReader(const std::wstring& text, const JsonParseOptions& options = {});
+    explicit JsonReader(std::istream& in, const JsonParseOptions& options = {});
+    explicit JsonReader(std::wistream& in, const JsonParseOptions& options = {});
+    JsonReader(std::string&&, const JsonParseOptions& = {}) = delete;  // would dangle
+    JsonReader(std::wstring&&, const JsonParseOptions& = {}) = delete;
+    JsonReader(JsonReader&&) noexcept;
+    JsonReader& operator=(JsonReader&&) noexcept;
+    ~JsonReader();
+
+    // Moves to the next event. False once the document is complete (the text
+    // after it holding only whitespace and comments: Error() stays clear), or
+    // when the input is not JSON (Error() and ErrorPosition() tell why and where).
+    bool Next();
+
+    JsonEvent Event() const;
+    // Where the current event's token starts (offset, line and column as
+    // JsonParsePosition counts them).
+    JsonParsePosition Position() const;
+    // Containers open after the current event: 1 for the outermost Begin*, 0
+    // after its End*.
+    size_t Depth() const;
+    // The text of a Key or String event: UTF-8 as read (wide text converted,
+    // as a tree stores it); valid until the next call of Next.
+    const std::string& Text() const;
+    JsonNumber GetNumber() const;
+    bool GetBool() const;
+
+    // At a Begin* event reads on to its End*; at any other event does nothing.
+    // False on a failure.
+    bool Skip();
+    // The value that starts at the current event (a scalar, or a whole
+    // container from its Begin*), as JsonParseText builds it; the reader then
+    // stands on its last event. False on a failure, or at a Key or End* event
+    // (`value` is then left alone).
+    bool ReadValue(JsonValue& value);
+
+    const std::error_code& Error() const;
+    const JsonParsePosition& ErrorPosition() const;
+
+private:
+    std::unique_ptr<_Private::JsonReaderCore> m_core;
+};

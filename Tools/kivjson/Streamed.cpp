@@ -1,0 +1,222 @@
+#include "Streamed.h"
+
+#include "FoundText.h"
+#include "Input.h"
+#include "InputStream.h"
+
+#include <kivJSON/JSONErrorCat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <stdexcept>
+
+namespace {
+
+constexpr size_t kSpillSize = 4 << 20;
+
+bool IsBlank(const std::string& line) {
+    return std::all_of(line.begin(), line.end(),
+                       [](char c) { return c != 0 && std::strchr(" \t\r\v\f", c) != nullptr; });
+}
+
+void ReportParseError(const StreamedDocument& doc, InputStream* input, const std::string& line) {
+    const std::error_code& error = doc.reader.Error();
+    const JsonParsePosition& at = doc.reader.ErrorPosition();
+    std::string found;
+    if (error.category() == JsonErrorCategory::s_item && error.value() == MalformedToken) {
+        found = ": " + (input != nullptr
+                            ? DescribeFoundAt(input->Head(), input->BytesAt(at.offset), at.offset)
+                            : DescribeFound(line, line, at.offset));
+    }
+    std::fprintf(stderr, "%s:%zu:%zu: error: %s (%s %d)%s\n", doc.name.c_str(),
+                 doc.firstLine + at.line - 1, at.column, error.message().c_str(),
+                 error.category().name(), error.value(), found.c_str());
+}
+
+// Reads what the command left of the document and settles its status.
+int Settle(StreamedDocument& doc, InputStream* input, const std::string& line, std::string& out) {
+    while (doc.reader.Next()) {
+    }
+    if (input != nullptr && !input->ReadError().empty()) {
+        std::fprintf(stderr, "kivjson: %s\n", input->ReadError().c_str());
+        return kExitUsage;
+    }
+    if (doc.reader.Error()) {
+        ReportParseError(doc, input, line);
+        return kExitInvalid;
+    }
+    if (!doc.problem.empty()) {
+        std::fputs(doc.problem.c_str(), stderr);
+        return doc.status;
+    }
+    return doc.output.CommitTo(out) && FlushLargeOutput(out) ? doc.status : int{kExitUsage};
+}
+
+}  // namespace
+
+DocumentOutput::~DocumentOutput() {
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+    }
+}
+
+void DocumentOutput::Spill() {
+    if (m_text.size() < kSpillSize) {
+        return;
+    }
+    if (m_file == nullptr && (m_file = std::tmpfile()) == nullptr) {
+        return;  // no temporary file: the text stays in memory
+    }
+    if (std::fwrite(m_text.data(), 1, m_text.size(), m_file) != m_text.size()) {
+        throw std::runtime_error("cannot write a temporary file");
+    }
+    m_text.clear();
+}
+
+bool DocumentOutput::CommitTo(std::string& out) {
+    if (m_file != nullptr) {
+        if (!WriteOutput(out)) {
+            return false;
+        }
+        out.clear();
+        std::rewind(m_file);
+        std::string block(1 << 16, '\0');
+        for (size_t got; (got = std::fread(&block[0], 1, block.size(), m_file)) != 0;) {
+            if (!WriteOutput(block.substr(0, got))) {
+                return false;
+            }
+        }
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    out += m_text;
+    m_text.clear();
+    return true;
+}
+
+std::string StreamedDocument::Where() const {
+    const JsonParsePosition at = reader.Position();
+    return name + ":" + std::to_string(firstLine + at.line - 1) + ":" + std::to_string(at.column);
+}
+
+void StreamedDocument::Fail(const std::string& message) {
+    if (problem.empty()) {
+        problem = message;
+        status = kExitInvalid;
+    }
+}
+
+int VisitStreamed(const std::string& path, const ReadSettings& settings,
+                  const std::function<void(StreamedDocument&)>& visit, std::string& out,
+                  size_t* inputBytes) {
+    InputStream input;
+    std::string error;
+    if (!input.Open(path, error)) {
+        std::fprintf(stderr, "kivjson: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    const std::string name = InputName(path);
+    int worst = kExitOk;
+    if (!settings.lines) {
+        std::istream stream(&input);
+        JsonReader reader(stream, settings.options);
+        StreamedDocument doc{name, name, 1, reader, {}, kExitOk, {}};
+        visit(doc);
+        worst = Settle(doc, &input, {}, out);
+    } else {
+        std::string line;
+        for (size_t number = 1; !OutputFailed() && input.ReadLine(line); ++number) {
+            if (IsBlank(line)) {
+                continue;
+            }
+            JsonReader reader(line, settings.options);
+            StreamedDocument doc{
+                name + ":" + std::to_string(number), name, number, reader, {}, kExitOk, {}};
+            visit(doc);
+            worst = std::max(worst, Settle(doc, nullptr, line, out));
+        }
+        if (!input.ReadError().empty()) {
+            std::fprintf(stderr, "kivjson: %s\n", input.ReadError().c_str());
+            worst = kExitUsage;
+        }
+    }
+    if (inputBytes != nullptr) {
+        *inputBytes = input.Consumed();
+    }
+    return worst;
+}
+
+int VisitAllStreamed(const std::vector<std::string>& paths, const ReadSettings& settings,
+                     const std::function<void(StreamedDocument&)>& visit, std::string& out) {
+    int worst = kExitOk;
+    for (size_t i = 0; i < paths.size() && !OutputFailed(); ++i) {
+        worst = std::max(worst, VisitStreamed(paths[i], settings, visit, out));
+    }
+    return WriteOutput(out) ? worst : kExitUsage;
+}
+
+bool IsUtf8(const std::string& text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p != end) {
+        const unsigned lead = *p++;
+        if (lead < 0x80) {
+            continue;
+        }
+        int rest = lead >= 0xC2 && lead <= 0xDF   ? 1
+                   : lead >= 0xE0 && lead <= 0xEF ? 2
+                   : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                  : 0;
+        // The second byte's range excludes overlong forms, surrogates and
+        // code points past U+10FFFF.
+        const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (rest == 0 || end - p < rest || *p < low || *p > high) {
+            return false;
+        }
+        for (++p, --rest; rest > 0; ++p, --rest) {
+            if ((*p & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
+    const JsonReader& reader = doc.reader;
+    switch (reader.Event()) {
+        case JsonEvent::BeginArray:
+            return writer.BeginArray();
+        case JsonEvent::EndArray:
+            return writer.EndArray();
+        case JsonEvent::BeginObject:
+            return writer.BeginObject();
+        case JsonEvent::EndObject:
+            return writer.EndObject();
+        case JsonEvent::Key:
+        case JsonEvent::String:
+            if (checkUtf8 && !IsUtf8(reader.Text())) {
+                doc.Fail(doc.Where() +
+                         ": error: " + (reader.Event() == JsonEvent::Key ? "key" : "string") +
+                         " is not valid UTF-8, which JSON text cannot hold\n");
+                return false;
+            }
+            return reader.Event() == JsonEvent::Key ? writer.Key(reader.Text())
+                                                    : writer.String(reader.Text());
+        case JsonEvent::Number:
+            if (!writer.Number(reader.GetNumber())) {
+                doc.Fail(doc.label +
+                         ": cannot write a number that is infinite or NaN as JSON "
+                         "(--allow-nonfinite writes it as null)\n");
+                return false;
+            }
+            return true;
+        case JsonEvent::Bool:
+            return writer.Bool(reader.GetBool());
+        case JsonEvent::Null:
+            return writer.Null();
+    }
+    return false;
+}
