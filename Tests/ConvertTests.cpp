@@ -127,7 +127,7 @@ KIVJSON_FIELDS(Event, name, KIVJSON_DEFAULT(seats), prices, tags, spot, extra, n
 struct Money {
     long cents = 0;
 };
-bool JsonRead(JsonReader& reader, const JsonValue& in, Money& out) {
+bool JsonRead(JsonReadContext& reader, const JsonValue& in, Money& out) {
     double units = 0;
     if (!in.IsString() || !(std::istringstream(in.AsString()) >> units)) {
         return reader.Expected("an amount such as \"12.34\"", in);
@@ -150,7 +150,7 @@ struct Flag {
 using convert_test::Flag;
 template <>
 struct JsonConverter<Flag> {
-    static bool Read(JsonReader& reader, const JsonValue& in, Flag& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, Flag& out) {
         return reader.ReadField(in, "on", out.on);
     }
     static JsonValue Write(const Flag& in) { return JsonValue::Parse(in.on ? "[1]" : "[0]"); }

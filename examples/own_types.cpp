@@ -40,7 +40,7 @@ struct Event {
 struct Kelvin {
     double value = 0;
 };
-bool JsonRead(JsonReader& reader, const JsonValue& in, Kelvin& out) {
+bool JsonRead(JsonReadContext& reader, const JsonValue& in, Kelvin& out) {
     double value = 0;
     if (!TryRead(in, value) || value < 0) {
         return reader.Expected("a temperature of at least 0 K", in);

@@ -180,13 +180,13 @@ std::enable_if_t<std::is_arithmetic<T>::value, bool> TryRead(const JsonValue& va
     return TryRead(TryGetRef(value, key), out);
 }
 
-class JsonReader;
+class JsonReadContext;
 
 // How T converts. Specialise it for a type of yours, with
-//   static bool Read(JsonReader& reader, const JsonValue& in, T& out);
+//   static bool Read(JsonReadContext& reader, const JsonValue& in, T& out);
 //   static JsonValue Write(const T& in);
 // or give T a field list (KIVJSON_FIELDS), or declare beside T the functions
-//   bool JsonRead(JsonReader& reader, const JsonValue& in, T& out);
+//   bool JsonRead(JsonReadContext& reader, const JsonValue& in, T& out);
 //   JsonValue JsonWrite(const T& in);
 // which argument-dependent lookup finds. Read returns false after reporting the
 // failure through the reader. Standard types are specialised in <kivJSON/JSONConvertStd.h>.
@@ -194,9 +194,9 @@ template <class T, class Enable = void>
 struct JsonConverter;
 
 // Passes the path and the error record down a conversion.
-class JsonReader {
+class JsonReadContext {
 public:
-    JsonReader(JsonConvertResult& result, const JsonReadOptions& options)
+    JsonReadContext(JsonConvertResult& result, const JsonReadOptions& options)
         : m_result(result), m_options(options) {}
     const JsonReadOptions& Options() const { return m_options; }
 
@@ -259,7 +259,7 @@ bool ReadJson(const JsonValue& in, T& out, JsonConvertResult& result,
               const JsonReadOptions& options = JsonReadOptions()) {
     result = JsonConvertResult();
     T value{};
-    JsonReader reader(result, options);
+    JsonReadContext reader(result, options);
     if (!reader.Read(in, value)) {
         return false;
     }

@@ -159,7 +159,7 @@ constexpr std::array<std::string_view, sizeof...(I)> JsonFieldNames(std::index_s
 }
 
 template <size_t I, class T>
-bool JsonReadField(JsonReader& reader, const JsonObject::Member& member, T& out) {
+bool JsonReadField(JsonReadContext& reader, const JsonObject::Member& member, T& out) {
     return reader.ReadMember(member.first, member.second,
                              out.*std::get<I>(JsonFieldList<T>).member);
 }
@@ -167,7 +167,7 @@ bool JsonReadField(JsonReader& reader, const JsonObject::Member& member, T& out)
 // A field whose member was absent: fine when optional (now nullopt) or kept at
 // its default, else an error.
 template <size_t I, class T>
-bool JsonFinishField(JsonReader& reader, T& out, bool seen) {
+bool JsonFinishField(JsonReadContext& reader, T& out, bool seen) {
     constexpr const auto& field = std::get<I>(JsonFieldList<T>);
     if (seen || field.keepDefault) {
         return true;
@@ -205,11 +205,11 @@ inline bool JsonSameKey(std::string_view a, std::string_view b) {
 }
 
 template <class T, size_t... I>
-bool JsonReadFields(JsonReader& reader, const JsonValue& in, T& out, std::index_sequence<I...>) {
+bool JsonReadFields(JsonReadContext& reader, const JsonValue& in, T& out, std::index_sequence<I...>) {
     constexpr size_t count = sizeof...(I);
     static constexpr std::array<std::string_view, count> names =
         JsonFieldNames<T>(std::index_sequence<I...>());
-    using FieldReader = bool (*)(JsonReader&, const JsonObject::Member&, T&);
+    using FieldReader = bool (*)(JsonReadContext&, const JsonObject::Member&, T&);
     static constexpr FieldReader readers[] = {&JsonReadField<I, T>...};
     const JsonObject* object = JsonObjectIn(in);
     if (object == nullptr) {
@@ -267,7 +267,7 @@ struct JsonHasEnumNames<T, std::void_t<decltype(KivJsonEnumNames(static_cast<con
 template <class T>
 struct JsonEnumConverter {
     using Integer = std::underlying_type_t<T>;
-    static bool Read(JsonReader& reader, const JsonValue& in, T& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, T& out) {
         if constexpr (JsonHasEnumNames<T>::value) {
             static const std::string expected = Expected();
             if (in.IsString()) {
@@ -315,7 +315,7 @@ private:
 // JsonWrite found by argument-dependent lookup.
 template <class T, class Enable>
 struct JsonConverter {
-    static bool Read(JsonReader& reader, const JsonValue& in, T& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, T& out) {
         if constexpr (JsonHasFields<T>::value) {
             return JsonReadFields(reader, in, out, std::make_index_sequence<JsonFieldCount<T>>());
         } else if constexpr (std::is_enum<T>::value) {

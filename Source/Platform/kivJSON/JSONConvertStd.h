@@ -22,7 +22,7 @@
 
 template <class T>
 struct JsonConverter<T, std::enable_if_t<std::is_arithmetic<T>::value>> {
-    static bool Read(JsonReader& reader, const JsonValue& in, T& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, T& out) {
         if (TryRead(in, out)) {
             return true;
         }
@@ -45,7 +45,7 @@ struct JsonConverter<T, std::enable_if_t<std::is_arithmetic<T>::value>> {
 
 template <>
 struct JsonConverter<std::string> {
-    static bool Read(JsonReader& reader, const JsonValue& in, std::string& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, std::string& out) {
         return JsonReadString(in, out) || reader.Expected("a string", in);
     }
     static JsonValue Write(const std::string& in) { return JsonValue::StringType(in); }
@@ -67,7 +67,7 @@ struct JsonConverter<char[N]> {
 
 template <>
 struct JsonConverter<JsonValue> {
-    static bool Read(JsonReader&, const JsonValue& in, JsonValue& out) {
+    static bool Read(JsonReadContext&, const JsonValue& in, JsonValue& out) {
         out = in;
         return true;
     }
@@ -89,7 +89,7 @@ JsonValue JsonWriteElements(const Range& in) {
 template <class C>
 struct JsonSequenceConverter {
     using T = typename C::value_type;
-    static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, C& out) {
         const JsonArray* array = JsonArrayIn(in);
         if (array == nullptr) {
             return reader.Expected("an array", in);
@@ -128,7 +128,7 @@ struct JsonConverter<std::list<T, A>> : JsonSequenceConverter<std::list<T, A>> {
 // Sets: an array; repeated elements collapse as the set keeps them.
 template <class C>
 struct JsonSetConverter {
-    static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, C& out) {
         const JsonArray* array = JsonArrayIn(in);
         if (array == nullptr) {
             return reader.Expected("an array", in);
@@ -156,7 +156,7 @@ struct JsonConverter<std::unordered_set<T, H, E, A>>
 // Maps with string keys: an object. Of repeated keys the first counts, as in lookups.
 template <class C>
 struct JsonMapConverter {
-    static bool Read(JsonReader& reader, const JsonValue& in, C& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, C& out) {
         const JsonObject* object = JsonObjectIn(in);
         if (object == nullptr) {
             return reader.Expected("an object", in);
@@ -191,7 +191,7 @@ struct JsonConverter<std::unordered_map<std::string, V, H, E, A>>
 // null is nullopt, both ways.
 template <class T>
 struct JsonConverter<std::optional<T>> {
-    static bool Read(JsonReader& reader, const JsonValue& in, std::optional<T>& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, std::optional<T>& out) {
         if (in.IsNull()) {
             out.reset();
             return true;
@@ -203,7 +203,7 @@ struct JsonConverter<std::optional<T>> {
 
 // Fixed-length arrays, pairs and tuples: an array of exactly that many elements.
 template <size_t N>
-bool JsonCheckLength(JsonReader& reader, const JsonValue& in) {
+bool JsonCheckLength(JsonReadContext& reader, const JsonValue& in) {
     if (!in.IsArray()) {
         return reader.Expected("an array", in);
     }
@@ -217,7 +217,7 @@ bool JsonCheckLength(JsonReader& reader, const JsonValue& in) {
 
 template <class T, size_t N>
 struct JsonConverter<std::array<T, N>> {
-    static bool Read(JsonReader& reader, const JsonValue& in, std::array<T, N>& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, std::array<T, N>& out) {
         if (!JsonCheckLength<N>(reader, in)) {
             return false;
         }
@@ -234,7 +234,7 @@ struct JsonConverter<std::array<T, N>> {
 template <class Tuple>
 struct JsonTupleConverter {
     static constexpr size_t N = std::tuple_size<Tuple>::value;
-    static bool Read(JsonReader& reader, const JsonValue& in, Tuple& out) {
+    static bool Read(JsonReadContext& reader, const JsonValue& in, Tuple& out) {
         return JsonCheckLength<N>(reader, in) &&
                ReadAll(reader, in.AsArray(), out, std::make_index_sequence<N>());
     }
@@ -242,7 +242,7 @@ struct JsonTupleConverter {
 
 private:
     template <size_t... I>
-    static bool ReadAll(JsonReader& reader, const JsonArray& in, Tuple& out,
+    static bool ReadAll(JsonReadContext& reader, const JsonArray& in, Tuple& out,
                         std::index_sequence<I...>) {
         return (reader.ReadElement(I, in.At(I), std::get<I>(out)) && ...);
     }
