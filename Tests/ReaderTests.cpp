@@ -21,31 +21,6 @@ struct Outcome {
     bool written = false;
 };
 
-// Hands the reader's current event to the writer.
-bool Forward(const JsonReader& reader, JsonEventWriter& writer) {
-    switch (reader.Event()) {
-        case JsonEvent::BeginArray:
-            return writer.BeginArray();
-        case JsonEvent::EndArray:
-            return writer.EndArray();
-        case JsonEvent::BeginObject:
-            return writer.BeginObject();
-        case JsonEvent::EndObject:
-            return writer.EndObject();
-        case JsonEvent::Key:
-            return writer.Key(reader.Text());
-        case JsonEvent::String:
-            return writer.String(reader.Text());
-        case JsonEvent::Number:
-            return writer.Number(reader.GetNumber());
-        case JsonEvent::Bool:
-            return writer.Bool(reader.GetBool());
-        case JsonEvent::Null:
-            return writer.Null();
-    }
-    return false;
-}
-
 // Every event through the writer; scalars in arrays also through ReadValue.
 Outcome Drain(JsonReader&& reader, const JsonWriteOptions& options = {}) {
     Outcome out;
@@ -57,7 +32,7 @@ Outcome Drain(JsonReader&& reader, const JsonWriteOptions& options = {}) {
         if (reader.Depth() != 0 && (event == JsonEvent::Number || event == JsonEvent::String)) {
             complete = reader.ReadValue(scalar) && writer.Value(scalar) && complete;
         } else {
-            complete = Forward(reader, writer) && complete;
+            complete = JsonCopyEvent(reader, writer) && complete;
         }
     }
     out.written = complete && writer.Finish();

@@ -186,37 +186,20 @@ bool IsUtf8(const std::string& text) {
 
 bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
     const JsonReader& reader = doc.reader;
-    switch (reader.Event()) {
-        case JsonEvent::BeginArray:
-            return writer.BeginArray();
-        case JsonEvent::EndArray:
-            return writer.EndArray();
-        case JsonEvent::BeginObject:
-            return writer.BeginObject();
-        case JsonEvent::EndObject:
-            return writer.EndObject();
-        case JsonEvent::Key:
-        case JsonEvent::String:
-            if (checkUtf8 && !IsUtf8(reader.Text())) {
-                doc.Fail(doc.Where() +
-                         ": error: " + (reader.Event() == JsonEvent::Key ? "key" : "string") +
-                         " is not valid UTF-8, which JSON text cannot hold\n");
-                return false;
-            }
-            return reader.Event() == JsonEvent::Key ? writer.Key(reader.Text())
-                                                    : writer.String(reader.Text());
-        case JsonEvent::Number:
-            if (!writer.Number(reader.GetNumber())) {
-                doc.Fail(doc.label +
-                         ": cannot write a number that is infinite or NaN as JSON "
-                         "(--allow-nonfinite writes it as null)\n");
-                return false;
-            }
-            return true;
-        case JsonEvent::Bool:
-            return writer.Bool(reader.GetBool());
-        case JsonEvent::Null:
-            return writer.Null();
+    const JsonEvent event = reader.Event();
+    if (checkUtf8 && (event == JsonEvent::Key || event == JsonEvent::String) &&
+        !IsUtf8(reader.Text())) {
+        doc.Fail(doc.Where() + ": error: " + (event == JsonEvent::Key ? "key" : "string") +
+                 " is not valid UTF-8, which JSON text cannot hold\n");
+        return false;
+    }
+    if (JsonCopyEvent(reader, writer)) {
+        return true;
+    }
+    if (event == JsonEvent::Number) {
+        doc.Fail(doc.label +
+                 ": cannot write a number that is infinite or NaN as JSON "
+                 "(--allow-nonfinite writes it as null)\n");
     }
     return false;
 }

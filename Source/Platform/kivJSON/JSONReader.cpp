@@ -1,5 +1,6 @@
 // The pull reader: the grammar's event machine (JSONParserEvents.cpp) over
 // the tokenizer and the tracked sources of JsonParseText.
+#include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
 #include "internal/ParseDocument.h"
@@ -213,4 +214,28 @@ bool JsonReader::Skip() {
 
 bool JsonReader::ReadValue(JsonValue& value) {
     return m_core->ReadValue(value);
+}
+
+bool JsonCopyEvent(const JsonReader& reader, JsonEventWriter& writer) {
+    switch (reader.Event()) {
+        case JsonEvent::BeginArray:
+            return writer.BeginArray();
+        case JsonEvent::EndArray:
+            return writer.EndArray();
+        case JsonEvent::BeginObject:
+            return writer.BeginObject();
+        case JsonEvent::EndObject:
+            return writer.EndObject();
+        case JsonEvent::Key:
+            return writer.Key(reader.Text());
+        case JsonEvent::String:
+            return writer.String(reader.Text());
+        case JsonEvent::Number:
+            return writer.Number(reader.GetNumber());
+        case JsonEvent::Bool:
+            return writer.Bool(reader.GetBool());
+        case JsonEvent::Null:
+            return writer.Null();
+    }
+    return false;
 }

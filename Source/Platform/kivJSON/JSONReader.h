@@ -79,3 +79,10 @@ public:
 private:
     std::unique_ptr<_Private::JsonReaderCore> m_core;
 };
+
+class JsonEventWriter;
+
+// Writes the reader's current event through the writer (a key, a string, a
+// number of its kind, ...): a document read and written event by event comes
+// out as WriteJson writes its tree. False when the writer refuses the event.
+KIVJSON_API bool JsonCopyEvent(const JsonReader& reader, JsonEventWriter& writer);
