@@ -163,7 +163,7 @@ TEST_F(AllocFailure, ParseEverySource) {
                     << "ec was assigned although allocation " << n << " failed";
                 EXPECT_EQ(s->in.rdstate(), std::ios::goodbit);
             });
-        EXPECT_GT(points, 40u);
+        EXPECT_GT(points, KIVJSON_POOL_ON ? 10u : 40u);  // the pool's slots are no points
     }
 }
 
