@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <istream>
 #include <string>
 
@@ -68,6 +69,43 @@ TEST(ParseOptions, CodeAndPositionFromEverySource) {
             EXPECT_EQ(ec.value(), c.code) << c.text;
         }
     }
+}
+
+// A wide element that is no code point (above U+10FFFF; negative as a signed
+// wchar_t) cannot be stored: a malformed string at that element, never a throw.
+TEST(ParseOptions, WideElementBeyondUnicodeIsAMalformedString) {
+    for (const long element : {0x110000L, 0x7FFFFFFFL, -2L}) {
+        for (const wchar_t* const shape : {L"[\"a_\"]", L"{\"a_\":1}"}) {
+            std::wstring text = shape;
+            text[3] = static_cast<wchar_t>(element);
+            for (const bool strict : {false, true}) {
+                TrickleBuf<wchar_t> buf(text);
+                std::wistream in(&buf);
+                const PositionCase c{"", strict, MalformedString, 3, 3, 1, 4};
+                EXPECT_TRUE(ParseAt(text, c, "wide text").IsNull()) << element;
+                EXPECT_TRUE(ParseAt(in, c, "wide stream").IsNull()) << element;
+            }
+        }
+    }
+}
+
+// Lenient wide parses leave to iswspace which characters separate tokens, so
+// the locale decides; strict mode accepts only the four JSON whitespaces.
+TEST(ParseOptions, WideStrictSpacesIgnoreTheLocale) {
+    const std::wstring text = L"[1,\u30002]";
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "C.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no UTF-8 locale";
+    }
+    std::error_code lenient, strict;
+    JsonParsePosition at{};
+    JsonParseText(text, {false}, lenient, at);
+    JsonParseText(text, {true}, strict, at);
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_EQ(lenient.value(), 0);  // U+3000 IDEOGRAPHIC SPACE is a space there
+    EXPECT_EQ(strict.value(), MalformedToken);
+    EXPECT_EQ(at.offset, 3u);
 }
 
 }  // namespace
