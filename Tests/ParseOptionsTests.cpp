@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdlib>
 #include <istream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -67,6 +70,28 @@ TEST(ParseOptions, CodeAndPositionFromEverySource) {
             std::error_code ec;
             EXPECT_EQ(JsonValue::Parse(narrow, ec), expected) << c.text;
             EXPECT_EQ(ec.value(), c.code) << c.text;
+        }
+    }
+}
+
+// Leading fraction zeros lower the exponent as far as the text goes, so the
+// written exponent must not stop at a bound they can pass: the value is
+// strtod's, and strict mode rejects what is beyond a double.
+TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
+    const std::string zeros(2000000, '0');
+    for (const std::string& literal :
+         {"0." + zeros + "1e3000000", "0." + zeros + "1e1999990",
+          std::string("1e99999999999999999999999"), std::string("-1e-99999999999999999999")}) {
+        const double expected = std::strtod(literal.c_str(), nullptr);
+        for (const bool strict : {false, true}) {
+            std::istringstream in("[" + literal + "]");
+            const PositionCase c{
+                "", strict, strict && std::isinf(expected) ? MalformedNumber : 0, 1, 1, 1, 2};
+            for (const JsonValue& value :
+                 {ParseAt("[" + literal + "]", c, "text"), ParseAt(in, c, "stream")}) {
+                EXPECT_TRUE(c.code != 0 || value.At(size_t{0}).AsDouble() == expected)
+                    << literal.substr(literal.size() - 12);
+            }
         }
     }
 }

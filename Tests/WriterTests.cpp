@@ -22,6 +22,14 @@ public:
     void Format(std::wstring& out) const override { out += L"\"custom\""; }
 };
 
+// A caller's array that keeps the library's text: the options reach inside it.
+struct Counting : _Private::JsonArrayTypeImpl {
+    Counting(double a, double b) : JsonArrayTypeImpl(std::vector<JsonValue>{a, b}) {}
+};
+JsonValue Counted(double a, double b) {
+    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new Counting(a, b)));
+}
+
 JsonValue Custom() {
     return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new CustomArray()));
 }
@@ -46,6 +54,7 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
     indented.indent = 2;
     shortest.numbers = JsonNumberStyle::Shortest;
     asNull.nonFinite = JsonNonFinite::Null;
+    const JsonWriteOptions all{2, JsonNumberStyle::Shortest, JsonNonFinite::Null};
     std::vector<std::pair<std::string, JsonValue>> members;
     members.emplace_back("k", Arr(List(Custom(), 0.1)));
     members.emplace_back("e", Arr({}));
@@ -84,6 +93,7 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
         {Arr(List(0.1, 0.087, 1e21, -0.0, 5e-324, 7)), "[0.1,0.087,1e+21,-0,5e-324,7]", shortest},
         {Arr(List(HUGE_VAL, -HUGE_VAL, std::nan(""))), "[inf,-inf,nan]"},
         {Arr(List(HUGE_VAL, 1.5)), "[null,1.5]", asNull},
+        {Arr(List(Counted(0.1, HUGE_VAL))), "[\n  [\n    0.1,\n    null\n  ]\n]", all},
     };
     for (const auto& c : cases) {
         const bool exact = c.options.indent == 0 && c.options.numbers == JsonNumberStyle::Exact17 &&
@@ -121,21 +131,34 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
 }
 
 TEST(Writer, FailuresLeaveTheTargetAsItWas) {
-    JsonWriteOptions fail;
-    fail.nonFinite = JsonNonFinite::Fail;
-    fail.indent = 1;
-    const JsonValue tree = Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}})));
-    std::error_code error;
-    std::string narrow = "kept";
-    EXPECT_FALSE(WriteJson(tree, narrow, fail, error));
-    EXPECT_EQ(error, JsonWriteError::NonFiniteNumber);
-    EXPECT_EQ(narrow, "kept");
-    std::ostringstream stream;
-    EXPECT_FALSE(WriteJson(tree, stream, fail, error));
-    EXPECT_TRUE(stream.str().empty());
-    EXPECT_THROW(WriteJsonWide(tree, fail), std::invalid_argument);
+    const JsonWriteOptions fail{1, JsonNumberStyle::Exact17, JsonNonFinite::Fail};
+    const JsonValue nested = Arr(List(1, Obj({{"x", Arr(List(2, 3))}})));
+    const struct {
+        JsonValue tree;
+        JsonWriteOptions options;
+        JsonWriteError code;
+    } cases[] = {
+        {Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}}))), fail,
+         JsonWriteError::NonFiniteNumber},
+        {Arr(List(Counted(0.1, HUGE_VAL))), fail, JsonWriteError::NonFiniteNumber},
+        {nested, {SIZE_MAX}, JsonWriteError::IndentTooLarge},
+        {nested, {SIZE_MAX / 2 + 1}, JsonWriteError::IndentTooLarge},  // 2 levels wrap to 0
+        {Arr(List(Custom())), {2}, JsonWriteError::CallerFormatIgnoresOptions},
+    };
+    for (const auto& c : cases) {
+        std::error_code error;
+        std::string narrow = "kept";
+        EXPECT_FALSE(WriteJson(c.tree, narrow, c.options, error));
+        EXPECT_EQ(error, c.code);
+        EXPECT_EQ(narrow, "kept");
+        std::wostringstream stream;
+        EXPECT_FALSE(WriteJson(c.tree, stream, c.options, error));
+        EXPECT_TRUE(stream.str().empty());
+        EXPECT_THROW(WriteJsonWide(c.tree, c.options), std::invalid_argument);
+    }
 
     // A wide key that is not UTF-8 is a reported failure too, not an exception.
+    std::error_code error;
     std::wstring wide = L"kept";
     EXPECT_FALSE(WriteJson(Obj({{"a\x80", 1}}), wide, {}, error));
     EXPECT_EQ(error, JsonWriteError::InvalidKeyText);
