@@ -1,4 +1,5 @@
 #include <kivJSON/JSONPrivateImpl.h>
+#include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,29 @@ std::vector<JsonValue> Samples() {
             JsonValue::StringType("text"),
             JsonValue::ArrayType({JsonValue(1), JsonValue::StringType("x"), JsonValue()}),
             object};
+}
+
+// A caller's array whose Size is not its element count.
+struct SizedArray : _Private::JsonArrayTypeImpl {
+    SizedArray() : JsonArrayTypeImpl(std::vector<JsonValue>{JsonValue(1)}) {}
+    size_t Size() const override { return 99; }
+};
+
+// A caller's number whose copy is another type: 0 true, 1 [], 2 {}.
+struct Morph : _Private::JsonNumberTypeImpl {
+    explicit Morph(int into) : JsonNumberTypeImpl(5), into(into) {}
+    UniquePtr<JsonValueTypeImpl> CopyValue() const override {
+        using namespace _Private;
+        return into == 0   ? JsonMakeUnique<JsonBoolTypeImpl>(true)
+               : into == 1 ? JsonMakeUnique<JsonArrayTypeImpl>()
+                           : JsonMakeUnique<JsonObjectTypeImpl>();
+    }
+    int into;
+};
+
+template <class T, class... Args>
+JsonValue Own(Args... args) {
+    return JsonValue(UniquePtr<JsonValueTypeImpl>(new T(args...)));
 }
 
 JsonValue J(const char* text) {
@@ -268,6 +292,7 @@ TEST(ValueModel, Equality) {
         {"{a:1}, {a:1,b:2}", J(R"({"a":1})"), J(R"({"a":1,"b":2})"), false},
         {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
         {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
+        {"array whose Size says 99, [1]", Own<SizedArray>(), J("[1]"), true},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
          Uncopyable(static_cast<JsonType>(9)), false},
     };
@@ -280,6 +305,24 @@ TEST(ValueModel, Equality) {
     EXPECT_TRUE(nanValue == nanValue);
     const JsonValue unknown = Uncopyable(static_cast<JsonType>(9));
     EXPECT_TRUE(unknown == unknown);
+}
+
+// A caller's class held as a member: the size estimate takes only our string
+// class for one; the lookups answer for the copy its CopyValue makes.
+TEST(ValueModel, CallersClassesAsMembers) {
+    std::vector<std::pair<std::string, JsonValue>> members;
+    members.emplace_back("s", Uncopyable(JsonType::String));
+    EXPECT_EQ(JsonValue::ObjectType(std::move(members)).Serialize(), R"({"s":null})");
+    members.clear();
+    for (int into : {0, 1, 2}) {
+        members.emplace_back(std::string(1, char('a' + into)), Own<Morph>(into));
+    }
+    const JsonValue object = JsonValue::ObjectType(std::move(members));
+    int i = 0;
+    double d = 0;
+    bool b = false;
+    EXPECT_TRUE(!TryGet(object, "a", i) && !TryGet(object, "a", d) && TryGet(object, "a", b) && b);
+    EXPECT_TRUE(GetIfArray(object, "b").IsArray() && GetIfObject(object, "c").IsObject());
 }
 
 TEST(ValueModel, CopiesAreDeep) {

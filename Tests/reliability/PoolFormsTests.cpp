@@ -34,8 +34,7 @@ void ReplacedRelease(void* block) noexcept {
 
 // A caller's arena: its own global placement pair.
 struct Arena {
-    int made = 0;
-    int undone = 0;
+    int made = 0, undone = 0;
 };
 void* operator new(std::size_t size, Arena& arena) {
     return ++arena.made, ::operator new(size);
@@ -65,11 +64,7 @@ static_assert(TemplateTakes<void, Arena&>::value &&
 
 template <size_t Pad, size_t Align>
 struct Num : _Private::JsonNumberTypeImpl {
-    explicit Num(bool fail) : JsonNumberTypeImpl(7) {
-        if (fail) {
-            throw std::runtime_error("constructor");
-        }
-    }
+    explicit Num(bool fail) : JsonNumberTypeImpl(fail ? throw std::runtime_error("") : 7) {}
     alignas(Align) char pad[Pad] = {};
 };
 
@@ -95,13 +90,12 @@ TEST(PoolForms, EveryBlockGoesBackWhereItCameFrom) {
             const long live = g_live;
             Arena arena;
             const bool arenaForm = form == 4 && kind.alignment <= 16;
-            EXPECT_THROW(arenaForm || form < 4 ? kind.forms[form](true, arena)
-                                               : throw std::runtime_error(""),
+            EXPECT_THROW(kind.forms[form](true, arena) || (throw std::runtime_error(""), 0),
                          std::runtime_error);
             if (JsonValueTypeImpl* impl = kind.forms[form](false, arena)) {
                 EXPECT_EQ(reinterpret_cast<uintptr_t>(impl) % kind.alignment, 0u);
                 const JsonValue value{UniquePtr<JsonValueTypeImpl>(impl)}, copy = value;
-                EXPECT_EQ(copy.AsInteger() + value.AsInteger(), 14);
+                EXPECT_EQ(copy.AsInteger(), 7);
             }
             EXPECT_EQ(arena.made + arena.undone, arenaForm ? 3 : 0);
             EXPECT_EQ(g_live, live);

@@ -669,9 +669,9 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     for (const JsonObject::Member& member : m_object) {
         estimate += member.first.size() + 2;
         const JsonValue& value = member.second;
-        if (value.Size() == 0 && value.IsString()) {
-            estimate += static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value))
-                            .GetReservedSize();
+        const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(value);
+        if (JsonTreeAccess::KindOf(impl) == WriteKind::String) {  // exactly ours
+            estimate += static_cast<const JsonStringTypeImpl&>(impl).GetReservedSize();
         } else {
             estimate += ChildEstimate(value);
         }
