@@ -77,16 +77,13 @@ struct SizedArray : _Private::JsonArrayTypeImpl {
     size_t Size() const override { return 99; }
 };
 
-// A caller's number whose copy is another type: 0 true, 1 [], 2 {}.
+// A caller's number whose copy is another type, T(args...).
+template <class T, int... Args>
 struct Morph : _Private::JsonNumberTypeImpl {
-    explicit Morph(int into) : JsonNumberTypeImpl(5), into(into) {}
+    Morph() : JsonNumberTypeImpl(5) {}
     UniquePtr<JsonValueTypeImpl> CopyValue() const override {
-        using namespace _Private;
-        return into == 0   ? JsonMakeUnique<JsonBoolTypeImpl>(true)
-               : into == 1 ? JsonMakeUnique<JsonArrayTypeImpl>()
-                           : JsonMakeUnique<JsonObjectTypeImpl>();
+        return _Private::JsonMakeUnique<T>(Args...);
     }
-    int into;
 };
 
 template <class T, class... Args>
@@ -313,10 +310,10 @@ TEST(ValueModel, CallersClassesAsMembers) {
     std::vector<std::pair<std::string, JsonValue>> members;
     members.emplace_back("s", Uncopyable(JsonType::String));
     EXPECT_EQ(JsonValue::ObjectType(std::move(members)).Serialize(), R"({"s":null})");
-    members.clear();
-    for (int into : {0, 1, 2}) {
-        members.emplace_back(std::string(1, char('a' + into)), Own<Morph>(into));
-    }
+    members.clear();  // moved in, never copied: a copy would already be the other type
+    members.emplace_back("a", Own<Morph<_Private::JsonBoolTypeImpl, 1>>());
+    members.emplace_back("b", Own<Morph<_Private::JsonArrayTypeImpl>>());
+    members.emplace_back("c", Own<Morph<_Private::JsonObjectTypeImpl>>());
     const JsonValue object = JsonValue::ObjectType(std::move(members));
     int i = 0;
     double d = 0;
