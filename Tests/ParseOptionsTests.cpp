@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <istream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -86,18 +85,13 @@ TEST(ParseOptions, CodeAndPositionFromEverySource) {
 TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
     const std::string zeros(2000000, '0');
     for (const std::string& literal :
-         {"0." + zeros + "1e3000000", "0." + zeros + "1e1999990",
-          std::string("1e99999999999999999999999"), std::string("-1e-99999999999999999999")}) {
+         {"0." + zeros + "1e3000000", "0." + zeros + "1e1999990", "1e1" + zeros, "-1e-1" + zeros}) {
         const double expected = std::strtod(literal.c_str(), nullptr);
         for (const bool strict : {false, true}) {
-            std::istringstream in("[" + literal + "]");
-            const PositionCase c{
-                "", strict, strict && std::isinf(expected) ? MalformedNumber : 0, 1, 1, 1, 2};
-            for (const JsonValue& value :
-                 {ParseAt("[" + literal + "]", c, "text"), ParseAt(in, c, "stream")}) {
-                EXPECT_TRUE(c.code != 0 || value.At(size_t{0}).AsDouble() == expected)
-                    << literal.substr(literal.size() - 12);
-            }
+            const int code = strict && std::isinf(expected) ? MalformedNumber : 0;
+            const JsonValue value =
+                ParseAt("[" + literal + "]", {"", strict, code, 1, 1, 1, 2}, "");
+            EXPECT_TRUE(code != 0 || value.At(size_t{0}).AsDouble() == expected) << strict;
         }
     }
 }
@@ -106,15 +100,14 @@ TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
 // wchar_t) cannot be stored: a malformed string at that element, never a throw.
 TEST(ParseOptions, WideElementBeyondUnicodeIsAMalformedString) {
     for (const long element : {0x110000L, 0x7FFFFFFFL, -2L}) {
-        for (const wchar_t* const shape : {L"[\"a_\"]", L"{\"a_\":1}"}) {
-            std::wstring text = shape;
+        for (std::wstring text : {L"[\"a_\"]", L"{\"a_\":1}"}) {
             text[3] = static_cast<wchar_t>(element);
             for (const bool strict : {false, true}) {
                 TrickleBuf<wchar_t> buf(text);
                 std::wistream in(&buf);
                 const PositionCase c{"", strict, MalformedString, 3, 3, 1, 4};
-                EXPECT_TRUE(ParseAt(text, c, "wide text").IsNull()) << element;
-                EXPECT_TRUE(ParseAt(in, c, "wide stream").IsNull()) << element;
+                EXPECT_TRUE(ParseAt(text, c, "wide text").IsNull() &&
+                            ParseAt(in, c, "wide stream").IsNull());
             }
         }
     }

@@ -299,12 +299,10 @@ template <class... Args>
 struct TemplateTakes<
     decltype(void(JsonValueTypeImpl::operator new<Args...>(0, std::declval<Args>()...))), Args...>
     : std::true_type {};
-static_assert(TemplateTakes<void, Arena&>::value &&
-                  !TemplateTakes<void, const std::nothrow_t&>::value &&
-                  !TemplateTakes<void, std::align_val_t, const std::nothrow_t&>::value &&
-                  !TemplateTakes<void, std::align_val_t>::value &&
-                  !TemplateTakes<void, char*>::value && !TemplateTakes<void, int>::value,
-              "");
+template <class... Args>
+constexpr bool kTakes = TemplateTakes<void, Args...>::value;
+static_assert(kTakes<Arena&> && !kTakes<const std::nothrow_t&> && !kTakes<std::align_val_t> &&
+              !kTakes<std::align_val_t, const std::nothrow_t&> && !kTakes<char*> && !kTakes<int>);
 
 template <size_t Pad, size_t Align>
 struct Num : _Private::JsonNumberTypeImpl {
