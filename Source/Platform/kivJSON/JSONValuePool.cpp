@@ -277,7 +277,9 @@ void JsonValueTypeImpl::operator delete(void* block, std::size_t,
 }
 
 void JsonValueTypeImpl::operator delete(void* block, std::align_val_t alignment) noexcept {
-    operator delete(block, 0, alignment);
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block, alignment);
+    }
 }
 
 void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignment,
