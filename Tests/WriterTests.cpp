@@ -26,12 +26,9 @@ public:
 struct Counting : _Private::JsonArrayTypeImpl {
     Counting(double a, double b) : JsonArrayTypeImpl(std::vector<JsonValue>{a, b}) {}
 };
-JsonValue Counted(double a, double b) {
-    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new Counting(a, b)));
-}
-
-JsonValue Custom() {
-    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new CustomArray()));
+template <class T, class... A>
+JsonValue Own(A... args) {
+    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new T(args...)));
 }
 JsonValue Str(const std::string& text) {
     return JsonValue::StringType(text);
@@ -56,7 +53,7 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
     asNull.nonFinite = JsonNonFinite::Null;
     const JsonWriteOptions all{2, JsonNumberStyle::Shortest, JsonNonFinite::Null};
     std::vector<std::pair<std::string, JsonValue>> members;
-    members.emplace_back("k", Arr(List(Custom(), 0.1)));
+    members.emplace_back("k", Arr(List(Own<CustomArray>(), 0.1)));
     members.emplace_back("e", Arr({}));
     const struct {
         JsonValue value;
@@ -84,16 +81,16 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
         {Obj({{"b", 1}, {"a", 2}, {"b", 3}}), R"({"b":1,"a":2,"b":3})"},
         {Obj({{"k\"y\n\x01", JsonValue()}, {"", 0}, {"\xC3\xA9", Obj({})}}),
          "{\"k\\\"y\\n\\u0001\":null,\"\":0,\"\xC3\xA9\":{}}"},  // keys always escaped
-        {Arr(List(Custom())), "[\"custom\"]"},                   // the user's Format at any depth
+        {Arr(List(Own<CustomArray>())), "[\"custom\"]"},         // the user's Format at any depth
         {Arr(List(1, Obj(std::move(members)), Obj({}))),
          R"([1,{"k":["custom",0.10000000000000001],"e":[]},{}])"},
-        {Custom(), "\"custom\""},
+        {Own<CustomArray>(), "\"custom\""},
         {Arr(List(1, Obj({{"a", Arr(List(true, Obj({})))}}))),
          "[\n  1,\n  {\n    \"a\": [\n      true,\n      {}\n    ]\n  }\n]", indented},
         {Arr(List(0.1, 0.087, 1e21, -0.0, 5e-324, 7)), "[0.1,0.087,1e+21,-0,5e-324,7]", shortest},
         {Arr(List(HUGE_VAL, -HUGE_VAL, std::nan(""))), "[inf,-inf,nan]"},
         {Arr(List(HUGE_VAL, 1.5)), "[null,1.5]", asNull},
-        {Arr(List(Counted(0.1, HUGE_VAL))), "[\n  [\n    0.1,\n    null\n  ]\n]", all},
+        {Arr(List(Own<Counting>(0.1, HUGE_VAL))), "[\n  [\n    0.1,\n    null\n  ]\n]", all},
     };
     for (const auto& c : cases) {
         const bool exact = c.options.indent == 0 && c.options.numbers == JsonNumberStyle::Exact17 &&
@@ -140,10 +137,10 @@ TEST(Writer, FailuresLeaveTheTargetAsItWas) {
     } cases[] = {
         {Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}}))), fail,
          JsonWriteError::NonFiniteNumber},
-        {Arr(List(Counted(0.1, HUGE_VAL))), fail, JsonWriteError::NonFiniteNumber},
+        {Arr(List(Own<Counting>(0.1, HUGE_VAL))), fail, JsonWriteError::NonFiniteNumber},
         {nested, {SIZE_MAX}, JsonWriteError::IndentTooLarge},
         {nested, {SIZE_MAX / 2 + 1}, JsonWriteError::IndentTooLarge},  // 2 levels wrap to 0
-        {Arr(List(Custom())), {2}, JsonWriteError::CallerFormatIgnoresOptions},
+        {Arr(List(Own<CustomArray>())), {2}, JsonWriteError::CallerFormatIgnoresOptions},
     };
     for (const auto& c : cases) {
         std::error_code error;

@@ -21,6 +21,7 @@
 #include <streambuf>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -322,20 +323,18 @@ constexpr Make kForms[] = {
 
 // Small (a pool slot), large (beyond the slots), over-aligned (aligned forms).
 TEST(PoolForms, EveryBlockGoesBackWhereItCameFrom) {
-    struct Kind {
-        const Make* forms;
-        size_t alignment;
-    } kinds[] = {{kForms<Num<8, 8>>, 8}, {kForms<Num<200, 8>>, 8}, {kForms<Num<8, 64>>, 64}};
-    for (const Kind& kind : kinds) {
+    const std::pair<const Make*, size_t> kinds[] = {
+        {kForms<Num<8, 8>>, 8}, {kForms<Num<200, 8>>, 8}, {kForms<Num<8, 64>>, 64}};
+    for (const auto& [forms, alignment] : kinds) {
         for (size_t form = 0; form < 5; ++form) {
-            SCOPED_TRACE(testing::Message() << "alignment " << kind.alignment << ", form " << form);
+            SCOPED_TRACE(testing::Message() << "alignment " << alignment << ", form " << form);
             const long live = g_live;
             Arena arena;
-            const bool arenaForm = form == 4 && kind.alignment <= 16;
-            EXPECT_THROW(kind.forms[form](true, arena) || (throw std::runtime_error(""), 0),
+            const bool arenaForm = form == 4 && alignment <= 16;
+            EXPECT_THROW(forms[form](true, arena) || (throw std::runtime_error(""), 0),
                          std::runtime_error);
-            if (JsonValueTypeImpl* impl = kind.forms[form](false, arena)) {
-                EXPECT_EQ(reinterpret_cast<uintptr_t>(impl) % kind.alignment, 0u);
+            if (JsonValueTypeImpl* impl = forms[form](false, arena)) {
+                EXPECT_EQ(reinterpret_cast<uintptr_t>(impl) % alignment, 0u);
                 const JsonValue value{UniquePtr<JsonValueTypeImpl>(impl)}, copy = value;
                 EXPECT_EQ(copy.AsInteger(), 7);
             }
