@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
 #include <istream>
 #include <string>
 
@@ -33,6 +36,7 @@ const PositionCase kPositionCases[] = {
     {"[1e999]", true, MalformedNumber, 1, 1, 1, 2},
     {"[1] // note", true, MalformedToken, 4, 4, 1, 5},
     {"[1,\f2]", true, MalformedToken, 3, 3, 1, 4},
+    {"[1,\xE3\x80\x80 2]", true, MalformedToken, 3, 3, 1, 4},  // U+3000: a space in C.UTF-8
 };
 
 template <class Input>
@@ -50,7 +54,11 @@ JsonValue ParseAt(Input&& input, const PositionCase& c, const char* source) {
     return value;
 }
 
+// Under a UTF-8 locale, where iswspace takes U+3000 for a space: strict mode
+// still accepts only the four JSON whitespaces.
 TEST(ParseOptions, CodeAndPositionFromEverySource) {
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
     for (const PositionCase& c : kPositionCases) {
         const std::string narrow = c.text;
         const std::wstring wide = ConvertString_UTF8_to_WSTRING(narrow);
@@ -66,6 +74,41 @@ TEST(ParseOptions, CodeAndPositionFromEverySource) {
             std::error_code ec;
             EXPECT_EQ(JsonValue::Parse(narrow, ec), expected) << c.text;
             EXPECT_EQ(ec.value(), c.code) << c.text;
+        }
+    }
+    std::setlocale(LC_ALL, locale.c_str());
+}
+
+// Leading fraction zeros lower the exponent as far as the text goes, so the
+// written exponent must not stop at a bound they can pass: the value is
+// strtod's, and strict mode rejects what is beyond a double.
+TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
+    const std::string zeros(2000000, '0');
+    for (const std::string& literal :
+         {"0." + zeros + "1e3000000", "0." + zeros + "1e1999990", "1e1" + zeros, "-1e-1" + zeros}) {
+        const double expected = std::strtod(literal.c_str(), nullptr);
+        for (const bool strict : {false, true}) {
+            const int code = strict && std::isinf(expected) ? MalformedNumber : 0;
+            const JsonValue value =
+                ParseAt("[" + literal + "]", {"", strict, code, 1, 1, 1, 2}, "");
+            EXPECT_TRUE(code != 0 || value.At(size_t{0}).AsDouble() == expected) << strict;
+        }
+    }
+}
+
+// A wide element that is no code point (above U+10FFFF; negative as a signed
+// wchar_t) cannot be stored: a malformed string at that element, never a throw.
+TEST(ParseOptions, WideElementBeyondUnicodeIsAMalformedString) {
+    for (const long element : {0x110000L, 0x7FFFFFFFL, -2L}) {
+        for (std::wstring text : {L"[\"a_\"]", L"{\"a_\":1}"}) {
+            text[3] = static_cast<wchar_t>(element);
+            for (const bool strict : {false, true}) {
+                TrickleBuf<wchar_t> buf(text);
+                std::wistream in(&buf);
+                const PositionCase c{"", strict, MalformedString, 3, 3, 1, 4};
+                EXPECT_TRUE(ParseAt(text, c, "wide text").IsNull() &&
+                            ParseAt(in, c, "wide stream").IsNull());
+            }
         }
     }
 }

@@ -1,4 +1,5 @@
 #include <kivJSON/JSONPrivateImpl.h>
+#include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
@@ -67,6 +68,26 @@ std::vector<JsonValue> Samples() {
             JsonValue::StringType("text"),
             JsonValue::ArrayType({JsonValue(1), JsonValue::StringType("x"), JsonValue()}),
             object};
+}
+
+// A caller's array whose Size is not its element count.
+struct SizedArray : _Private::JsonArrayTypeImpl {
+    SizedArray() : JsonArrayTypeImpl(std::vector<JsonValue>{JsonValue(1)}) {}
+    size_t Size() const override { return 99; }
+};
+
+// A caller's number whose copy is another type, T(args...).
+template <class T, int... Args>
+struct Morph : _Private::JsonNumberTypeImpl {
+    Morph() : JsonNumberTypeImpl(5) {}
+    UniquePtr<JsonValueTypeImpl> CopyValue() const override {
+        return _Private::JsonMakeUnique<T>(Args...);
+    }
+};
+
+template <class T, class... Args>
+JsonValue Own(Args... args) {
+    return JsonValue(UniquePtr<JsonValueTypeImpl>(new T(args...)));
 }
 
 JsonValue J(const char* text) {
@@ -267,6 +288,7 @@ TEST(ValueModel, Equality) {
         {"{a:1}, {a:1,b:2}", J(R"({"a":1})"), J(R"({"a":1,"b":2})"), false},
         {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
         {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
+        {"array whose Size says 99, [1]", Own<SizedArray>(), J("[1]"), true},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
          Uncopyable(static_cast<JsonType>(9)), false},
     };
@@ -279,6 +301,24 @@ TEST(ValueModel, Equality) {
     EXPECT_TRUE(nanValue == nanValue);
     const JsonValue unknown = Uncopyable(static_cast<JsonType>(9));
     EXPECT_TRUE(unknown == unknown);
+}
+
+// A caller's class held as a member: the size estimate takes only our string
+// class for one; the lookups answer for the copy its CopyValue makes.
+TEST(ValueModel, CallersClassesAsMembers) {
+    std::vector<std::pair<std::string, JsonValue>> members;
+    members.emplace_back("s", Uncopyable(JsonType::String));
+    EXPECT_EQ(JsonValue::ObjectType(std::move(members)).Serialize(), R"({"s":null})");
+    members.clear();  // moved in, never copied: a copy would already be the other type
+    members.emplace_back("a", Own<Morph<_Private::JsonBoolTypeImpl, 1>>());
+    members.emplace_back("b", Own<Morph<_Private::JsonArrayTypeImpl>>());
+    members.emplace_back("c", Own<Morph<_Private::JsonObjectTypeImpl>>());
+    const JsonValue object = JsonValue::ObjectType(std::move(members));
+    int i = 0;
+    double d = 0;
+    bool b = false;
+    EXPECT_TRUE(!TryGet(object, "a", i) && !TryGet(object, "a", d) && TryGet(object, "a", b) && b);
+    EXPECT_TRUE(GetIfArray(object, "b").IsArray() && GetIfObject(object, "c").IsObject());
 }
 
 TEST(ValueModel, CopiesAreDeep) {

@@ -22,8 +22,13 @@ public:
     void Format(std::wstring& out) const override { out += L"\"custom\""; }
 };
 
-JsonValue Custom() {
-    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new CustomArray()));
+// A caller's array that keeps the library's text: the options reach inside it.
+struct Counting : _Private::JsonArrayTypeImpl {
+    Counting(double a, double b) : JsonArrayTypeImpl(std::vector<JsonValue>{a, b}) {}
+};
+template <class T, class... A>
+JsonValue Own(A... args) {
+    return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new T(args...)));
 }
 JsonValue Str(const std::string& text) {
     return JsonValue::StringType(text);
@@ -46,8 +51,9 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
     indented.indent = 2;
     shortest.numbers = JsonNumberStyle::Shortest;
     asNull.nonFinite = JsonNonFinite::Null;
+    const JsonWriteOptions all{2, JsonNumberStyle::Shortest, JsonNonFinite::Null};
     std::vector<std::pair<std::string, JsonValue>> members;
-    members.emplace_back("k", Arr(List(Custom(), 0.1)));
+    members.emplace_back("k", Arr(List(Own<CustomArray>(), 0.1)));
     members.emplace_back("e", Arr({}));
     const struct {
         JsonValue value;
@@ -75,15 +81,16 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
         {Obj({{"b", 1}, {"a", 2}, {"b", 3}}), R"({"b":1,"a":2,"b":3})"},
         {Obj({{"k\"y\n\x01", JsonValue()}, {"", 0}, {"\xC3\xA9", Obj({})}}),
          "{\"k\\\"y\\n\\u0001\":null,\"\":0,\"\xC3\xA9\":{}}"},  // keys always escaped
-        {Arr(List(Custom())), "[\"custom\"]"},                   // the user's Format at any depth
+        {Arr(List(Own<CustomArray>())), "[\"custom\"]"},         // the user's Format at any depth
         {Arr(List(1, Obj(std::move(members)), Obj({}))),
          R"([1,{"k":["custom",0.10000000000000001],"e":[]},{}])"},
-        {Custom(), "\"custom\""},
+        {Own<CustomArray>(), "\"custom\""},
         {Arr(List(1, Obj({{"a", Arr(List(true, Obj({})))}}))),
          "[\n  1,\n  {\n    \"a\": [\n      true,\n      {}\n    ]\n  }\n]", indented},
         {Arr(List(0.1, 0.087, 1e21, -0.0, 5e-324, 7)), "[0.1,0.087,1e+21,-0,5e-324,7]", shortest},
         {Arr(List(HUGE_VAL, -HUGE_VAL, std::nan(""))), "[inf,-inf,nan]"},
         {Arr(List(HUGE_VAL, 1.5)), "[null,1.5]", asNull},
+        {Arr(List(Own<Counting>(0.1, HUGE_VAL))), "[\n  [\n    0.1,\n    null\n  ]\n]", all},
     };
     for (const auto& c : cases) {
         const bool exact = c.options.indent == 0 && c.options.numbers == JsonNumberStyle::Exact17 &&
@@ -121,21 +128,34 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
 }
 
 TEST(Writer, FailuresLeaveTheTargetAsItWas) {
-    JsonWriteOptions fail;
-    fail.nonFinite = JsonNonFinite::Fail;
-    fail.indent = 1;
-    const JsonValue tree = Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}})));
-    std::error_code error;
-    std::string narrow = "kept";
-    EXPECT_FALSE(WriteJson(tree, narrow, fail, error));
-    EXPECT_EQ(error, JsonWriteError::NonFiniteNumber);
-    EXPECT_EQ(narrow, "kept");
-    std::ostringstream stream;
-    EXPECT_FALSE(WriteJson(tree, stream, fail, error));
-    EXPECT_TRUE(stream.str().empty());
-    EXPECT_THROW(WriteJsonWide(tree, fail), std::invalid_argument);
+    const JsonWriteOptions fail{1, JsonNumberStyle::Exact17, JsonNonFinite::Fail};
+    const JsonValue nested = Arr(List(1, Obj({{"x", Arr(List(2, 3))}})));
+    const struct {
+        JsonValue tree;
+        JsonWriteOptions options;
+        JsonWriteError code;
+    } cases[] = {
+        {Arr(List(1, Obj({{"x", Arr(List(2, -HUGE_VAL))}}))), fail,
+         JsonWriteError::NonFiniteNumber},
+        {Arr(List(Own<Counting>(0.1, HUGE_VAL))), fail, JsonWriteError::NonFiniteNumber},
+        {nested, {SIZE_MAX}, JsonWriteError::IndentTooLarge},
+        {nested, {SIZE_MAX / 2 + 1}, JsonWriteError::IndentTooLarge},  // 2 levels wrap to 0
+        {Arr(List(Own<CustomArray>())), {2}, JsonWriteError::CallerFormatIgnoresOptions},
+    };
+    for (const auto& c : cases) {
+        std::error_code error;
+        std::string narrow = "kept";
+        EXPECT_FALSE(WriteJson(c.tree, narrow, c.options, error));
+        EXPECT_EQ(error, c.code);
+        EXPECT_EQ(narrow, "kept");
+        std::wostringstream stream;
+        EXPECT_FALSE(WriteJson(c.tree, stream, c.options, error));
+        EXPECT_TRUE(stream.str().empty());
+        EXPECT_THROW(WriteJsonWide(c.tree, c.options), std::invalid_argument);
+    }
 
     // A wide key that is not UTF-8 is a reported failure too, not an exception.
+    std::error_code error;
     std::wstring wide = L"kept";
     EXPECT_FALSE(WriteJson(Obj({{"a\x80", 1}}), wide, {}, error));
     EXPECT_EQ(error, JsonWriteError::InvalidKeyText);

@@ -5,6 +5,7 @@
 #include <kivJSON/JSONFile.h>
 #include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONPointer.h>
+#include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 #include <kivJSON/JSONWriteOptions.h>
@@ -240,7 +241,23 @@ void ParseOptionsAndPositions() {
     CHECK(ec.value() == MalformedNumber && at.column == 2);  // strict: no leading zero
 }
 
+struct Arena {
+    int blocks = 0;
+};
+void* operator new(std::size_t size, Arena& arena) {  // yours
+    ++arena.blocks;
+    return ::operator new(size);
+}
+
+void PlacementForms() {
+    Arena arena;
+    JsonValue one(
+        UniquePtr<_Private::JsonValueTypeImpl>(new (arena) _Private::JsonNumberTypeImpl(1)));
+    CHECK(arena.blocks == 1 && one.AsInteger() == 1);  // freed by the global delete
+}
+
 int main() {
+    PlacementForms();
     Values();
     ValueAccess();
     Numbers();

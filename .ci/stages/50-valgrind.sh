@@ -5,7 +5,9 @@
 # its own and memcheck sees each use after free and each leaked value. The
 # allocation-failure program is not run here: memcheck puts its own operator new
 # in place of the program's, so no failure would be injected (LeakSanitizer
-# covers it in the sanitize build).
+# covers it in the sanitize build). Its allocation-form test (PoolForms) runs
+# here, against both static copies of the library, so memcheck also sees the
+# pool's own paths.
 #
 # Left out, only because memcheck runs them 30 to 50 times slower: the
 # million-level deep trees and the benchmark-document sweeps; both run natively
@@ -23,7 +25,7 @@ if ! command -v valgrind >/dev/null; then
   fi
 fi
 log=$(mktemp)
-targets=(kivJSONTests kivJSONConcurrencyTests)
+targets=(kivJSONTests kivJSONConcurrencyTests kivJSONAllocFailureTests0 kivJSONAllocFailureTests1)
 for target in ParseString ParseStream ParseWide RoundTrip; do
   targets+=("kivjson_replay_$target")
 done
@@ -51,6 +53,10 @@ memcheck() {
 }
 memcheck "$build/Tests/kivJSONTests" --gtest_brief=1 --gtest_filter='-*DeepTree*:*EveryPrefixAtAStride*'
 memcheck "$build/Tests/reliability/kivJSONConcurrencyTests" --gtest_brief=1
+for pool in 0 1; do
+  memcheck "$build/Tests/reliability/kivJSONAllocFailureTests$pool" --gtest_brief=1 \
+    --gtest_filter='PoolForms*'
+done
 # The fuzz targets over the stored crashers and the seeds that ctest generated
 # in the release build, if it ran.
 seeds=${KIVJSON_VALGRIND_SEEDS:-build/release/Tests/reliability/fuzz-seeds}

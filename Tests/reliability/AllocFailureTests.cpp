@@ -2,14 +2,18 @@
 // second, and so on until the operation completes. Each time std::bad_alloc
 // must reach the caller, nothing may leak (counted here; LeakSanitizer checks
 // again in the sanitize build) and the documented state must hold afterwards.
+// Also: every form that allocates an implementation object gives its block back
+// to where it came from. Built against the library with the pool off and on.
 #include <kivJSON/JSONErrorCat.h>
 #include <kivJSON/JSONPatch.h>
+#include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONValue.h>
 
 #include <gtest/gtest.h>
 
 #include "ReplacedNew.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -18,6 +22,7 @@
 #include <streambuf>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -37,23 +42,20 @@ void* ReplacedAllocate(size_t size, size_t alignment) {
     if (g_allowed > 0) {
         --g_allowed;
     }
-    void* block = nullptr;
-    if (alignment <= alignof(std::max_align_t)) {
-        block = std::malloc(size == 0 ? 1 : size);
-    } else if (posix_memalign(&block, alignment, size == 0 ? alignment : size) != 0) {
-        block = nullptr;
-    }
-    if (block == nullptr) {
+    // Blocks of the unaligned forms lie 16 bytes past a 64-byte boundary, so
+    // that one handed out where more alignment was asked for shows.
+    void* base = nullptr;
+    if (posix_memalign(&base, alignment < 64 ? 64 : alignment, size + 16) != 0) {
         throw std::bad_alloc();
     }
     ++g_live;
-    return block;
+    return static_cast<char*>(base) + (alignment == 0 ? 16 : 0);
 }
 
 void ReplacedRelease(void* block) noexcept {
     if (block != nullptr) {
         --g_live;
-        std::free(block);
+        std::free(static_cast<char*>(block) - reinterpret_cast<uintptr_t>(block) % 64);
     }
 }
 
@@ -164,7 +166,7 @@ TEST_F(AllocFailure, ParseEverySource) {
                     << "ec was assigned although allocation " << n << " failed";
                 EXPECT_EQ(s->in.rdstate(), std::ios::goodbit);
             });
-        EXPECT_GT(points, 40u);
+        EXPECT_GT(points, KIVJSON_POOL_ON ? 10u : 40u);  // the pool's slots are no points
     }
 }
 
@@ -296,5 +298,79 @@ class ReportTotal : public ::testing::Environment {
     }
 };
 const auto* const g_reportTotal = ::testing::AddGlobalTestEnvironment(new ReportTotal);
+
+}  // namespace
+
+// --- Allocation forms of the implementation classes ----------------------------
+// A global block kept by the class-scope delete is a leak in the count; a pool
+// slot given to the global delete makes free() abort (ASan and memcheck, which
+// replaces these operators and leaves the count alone, report it too).
+
+// A caller's arena: its own global placement pair.
+struct Arena {
+    int made = 0, undone = 0;
+};
+void* operator new(std::size_t size, Arena& arena) {
+    return ++arena.made, ::operator new(size);
+}
+void operator delete(void* block, Arena& arena) noexcept {
+    ++arena.undone, ::operator delete(block);
+}
+
+namespace {
+
+using _Private::JsonValueTypeImpl;
+
+// The class-scope placement template is not viable where the class's own forms
+// are, so it changes no existing call.
+template <class Void, class... Args>
+struct TemplateTakes : std::false_type {};
+template <class... Args>
+struct TemplateTakes<
+    decltype(void(JsonValueTypeImpl::operator new<Args...>(0, std::declval<Args>()...))), Args...>
+    : std::true_type {};
+template <class... Args>
+constexpr bool kTakes = TemplateTakes<void, Args...>::value;
+static_assert(kTakes<Arena&> && !kTakes<const std::nothrow_t&> && !kTakes<std::align_val_t> &&
+              !kTakes<std::align_val_t, const std::nothrow_t&> && !kTakes<char*> && !kTakes<int>);
+
+template <size_t Pad, size_t Align>
+struct Num : _Private::JsonNumberTypeImpl {
+    explicit Num(bool fail) : JsonNumberTypeImpl(fail ? throw std::runtime_error("") : 7) {}
+    alignas(Align) char pad[Pad] = {};
+};
+
+using Make = JsonValueTypeImpl* (*)(bool fail, Arena&);
+template <class T>
+constexpr Make kForms[] = {
+    [](bool f, Arena&) -> JsonValueTypeImpl* { return new T(f); },
+    [](bool f, Arena&) -> JsonValueTypeImpl* { return new (std::nothrow) T(f); },
+    [](bool f, Arena&) -> JsonValueTypeImpl* { return ::new T(f); },
+    [](bool f, Arena&) -> JsonValueTypeImpl* { return ::new (std::nothrow) T(f); },
+    [](bool f, Arena& a) -> JsonValueTypeImpl* { return alignof(T) > 16 ? nullptr : new (a) T(f); },
+};
+
+// Small (a pool slot), large (beyond the slots), over-aligned (aligned forms).
+TEST(PoolForms, EveryBlockGoesBackWhereItCameFrom) {
+    const std::pair<const Make*, size_t> kinds[] = {
+        {kForms<Num<8, 8>>, 8}, {kForms<Num<200, 8>>, 8}, {kForms<Num<8, 64>>, 64}};
+    for (const auto& [forms, alignment] : kinds) {
+        for (size_t form = 0; form < 5; ++form) {
+            SCOPED_TRACE(testing::Message() << "alignment " << alignment << ", form " << form);
+            const long live = g_live;
+            Arena arena;
+            const bool arenaForm = form == 4 && alignment <= 16;
+            EXPECT_THROW(forms[form](true, arena) || (throw std::runtime_error(""), 0),
+                         std::runtime_error);
+            if (JsonValueTypeImpl* impl = forms[form](false, arena)) {
+                EXPECT_EQ(reinterpret_cast<uintptr_t>(impl) % alignment, 0u);
+                const JsonValue value{UniquePtr<JsonValueTypeImpl>(impl)}, copy = value;
+                EXPECT_EQ(copy.AsInteger(), 7);
+            }
+            EXPECT_EQ(arena.made + arena.undone, arenaForm ? 3 : 0);
+            EXPECT_EQ(g_live, live);
+        }
+    }
+}
 
 }  // namespace

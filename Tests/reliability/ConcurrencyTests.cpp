@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-
 #include <functional>
 #include <sstream>
 #include <string>
@@ -134,35 +132,18 @@ TEST(Concurrency, ManyReadersOfOneTree) {
     }
 }
 
-// The value pool's bound: with every tree gone, a live thread keeps at most
-// (8 size classes + 2 empty chunks) x 32 KiB and an exited thread nothing, also
-// when trees are destroyed on another thread than the one that built them.
-TEST(Concurrency, PoolHeapStaysBoundedOnceTreesAreGone) {
-    if (!KIVJSON_POOL_ON) {
-        GTEST_SKIP() << "built without the value pool";
-    }
-    std::string large = "[";  // about 80,000 values
-    for (int part = 0; part < 50; ++part) {
-        large += (part != 0 ? "," : "") + MakeDocument(part);
-    }
-    large += "]";
-    auto heldBytes = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
-    const size_t baseline = heldBytes();
-    JsonValue::Parse(large);  // the main thread stays alive: it may keep its share
+// Trees destroyed on another thread than the one that built them: the pool's
+// cross-thread frees, for ThreadSanitizer and AddressSanitizer to watch. (What
+// the pool keeps afterwards is measured by Benchmarks/PoolMemory.cpp.)
+TEST(Concurrency, TreesDestroyedOnOtherThreads) {
     for (int repeat = 0; repeat < 3; ++repeat) {
         std::vector<JsonValue> built(kThreads);
-        RunOnThreads([&](int t) { built[t] = JsonValue::Parse(large); });
+        RunOnThreads([&](int t) { built[t] = JsonValue::Parse(MakeDocument(t)); });
         RunOnThreads([&](int t) {
-            built[(t + 1) % kThreads] = JsonValue();  // destroyed on another thread
-            for (int round = 0; round < 3; ++round) {
-                JsonValue::Parse(large);
-            }
+            built[(t + 1) % kThreads] = JsonValue();
+            EXPECT_EQ(JsonValue::Parse(MakeDocument(t)).Serialize().empty(), false);
         });
     }
-    // One live thread's share, and slack for the C library's own per-thread
-    // arenas (about 40 KiB for each thread that ran at once).
-    const size_t bound = 10 * 32 * 1024 + 192 * 1024;
-    EXPECT_LE(heldBytes(), baseline + bound) << "document of " << large.size() << " bytes";
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 //   void* ReplacedAllocate(size_t size, size_t alignment);  // throws std::bad_alloc
 //   void ReplacedRelease(void* block) noexcept;
 // alignment is 0 for the forms without std::align_val_t. Every form is replaced,
-// so that no allocation escapes the program's count.
+// so that no allocation escapes the program's count. Never inlined: memcheck
+// replaces them by their symbols and must see every call.
 #pragma once
 
 #include <cstddef>
@@ -20,20 +21,26 @@ inline void* ReplacedTryAllocate(std::size_t size, std::size_t alignment) noexce
     }
 }
 
+#if defined(__clang__)
+#define KIVJSON_NOT_INLINED __attribute__((noinline))
+#else
+#define KIVJSON_NOT_INLINED __attribute__((noipa))  // no inlining, no clones
+#endif
+
 // PARAMS is the parameter list in parentheses; the size parameter is `size`.
 #define KIVJSON_REPLACE_NEW(PARAMS, ALIGNMENT, QUALIFIER, CALL) \
-    void* operator new PARAMS QUALIFIER {                       \
+    KIVJSON_NOT_INLINED void* operator new PARAMS QUALIFIER {   \
         return CALL(size, ALIGNMENT);                           \
     }                                                           \
-    void* operator new[] PARAMS QUALIFIER {                     \
+    KIVJSON_NOT_INLINED void* operator new[] PARAMS QUALIFIER { \
         return CALL(size, ALIGNMENT);                           \
     }
-#define KIVJSON_REPLACE_DELETE(PARAMS)       \
-    void operator delete PARAMS noexcept {   \
-        ReplacedRelease(block);              \
-    }                                        \
-    void operator delete[] PARAMS noexcept { \
-        ReplacedRelease(block);              \
+#define KIVJSON_REPLACE_DELETE(PARAMS)                           \
+    KIVJSON_NOT_INLINED void operator delete PARAMS noexcept {   \
+        ReplacedRelease(block);                                  \
+    }                                                            \
+    KIVJSON_NOT_INLINED void operator delete[] PARAMS noexcept { \
+        ReplacedRelease(block);                                  \
     }
 
 KIVJSON_REPLACE_NEW((std::size_t size), 0, , ReplacedAllocate)
@@ -51,3 +58,4 @@ KIVJSON_REPLACE_DELETE((void* block, std::align_val_t, const std::nothrow_t&))
 
 #undef KIVJSON_REPLACE_NEW
 #undef KIVJSON_REPLACE_DELETE
+#undef KIVJSON_NOT_INLINED

@@ -212,10 +212,13 @@ struct JsonNumberScanner {
                 if (!IsParserDigit(p)) {
                     return false;
                 }
-                // Past a million the value is zero or infinite whatever the digits.
+                // Saturates at 2^61: far past any exponent that decides the
+                // value, and past any count of leading fraction zeros a source
+                // can hold, so the sum with the digits' exponent keeps its sign.
+                constexpr int64_t kSaturated = int64_t{1} << 61;
                 int64_t written = 0;
                 do {
-                    written = std::min<int64_t>(written * 10 + (p - '0'), 1000000);
+                    written = written >= kSaturated / 10 ? kSaturated : written * 10 + (p - '0');
                     Take(cursor, text, p);
                 } while (IsParserDigit(p));
                 exponent += negativeExponent ? -written : written;

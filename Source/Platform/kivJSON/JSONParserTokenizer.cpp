@@ -328,13 +328,26 @@ struct JsonTokenizer {
 
     // Strict mode: narrow text must be well-formed UTF-8. The escapes decode to
     // well-formed text, so checking the decoded text checks the raw bytes.
-    static bool ValidText(const Parser& parser, const Token& token) {
+    // The parses with options take no wide element above U+10FFFF (nor a
+    // negative one), which could not be stored as UTF-8: a malformed string at
+    // that element (escapes never make one).
+    static bool ValidText(Parser& parser, const Token& token) {
         if constexpr (sizeof(C) == 1) {
             return !Strict(parser) || IsValidUtf8(token.text);
+        } else if constexpr (kTracked && kInMemory) {
+            const C* const first = parser.m_begin + parser.tokenStart.offset + 1;
+            const C* const bad = std::find_if(first, parser.m_pos, NoCodePoint);
+            if (bad == parser.m_pos) {
+                return true;
+            }
+            parser.tokenStart.offset = static_cast<size_t>(bad - parser.m_begin);
+            return false;
         } else {
             return true;
         }
     }
+
+    static bool NoCodePoint(C c) { return static_cast<std::make_unsigned_t<C>>(c) > 0x10FFFF; }
 
     // Indentation comes in long runs of spaces: eight at a time while they last.
     static void SkipSpaceRuns(Parser& parser) {
@@ -477,6 +490,12 @@ struct JsonTokenizer {
             }
             if (c == kEof || c < 32) {
                 return false;
+            }
+            if constexpr (kTracked && sizeof(C) > 2) {
+                if (NoCodePoint(static_cast<C>(c))) {
+                    MarkTokenStart(parser, false);
+                    return false;
+                }
             }
             token.text.push_back(static_cast<C>(c));
         }

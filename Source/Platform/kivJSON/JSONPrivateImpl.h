@@ -11,10 +11,53 @@
 #include <cstddef>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace _Private {
+
+// Placement arguments that no class-scope form of JsonValueTypeImpl takes:
+// not empty, not one that converts to void*, std::nothrow_t or
+// std::align_val_t (nor an integer, which may be the null pointer constant 0),
+// and not the (alignment, nothrow) pair.
+template <class... Args>
+struct IsCallerPlacement : std::true_type {};
+template <>
+struct IsCallerPlacement<> : std::false_type {};
+template <class A>
+struct IsCallerPlacement<A>
+    : std::bool_constant<!(std::is_convertible<A, void*>::value ||
+                           std::is_integral<std::remove_reference_t<A>>::value ||
+                           std::is_convertible<A, const std::nothrow_t&>::value ||
+                           std::is_convertible<A, std::align_val_t>::value)> {};
+template <class A, class B>
+struct IsCallerPlacement<A, B>
+    : std::bool_constant<!(std::is_convertible<A, std::align_val_t>::value &&
+                           std::is_convertible<B, const std::nothrow_t&>::value)> {};
+
+// The global form for such arguments. The calls are unqualified so that
+// argument-dependent lookup where they are used also finds a caller's operator
+// declared after this header (for an argument type of the global namespace).
+template <class... Args>
+auto GlobalPlacementNew(std::size_t size, Args&&... args) noexcept(
+    noexcept(operator new(size, std::forward<Args>(args)...)))
+    -> decltype(operator new(size, std::forward<Args>(args)...)) {
+    return operator new(size, std::forward<Args>(args)...);
+}
+template <class Void, class... Args>
+struct HasPlacementDelete : std::false_type {};
+template <class... Args>
+struct HasPlacementDelete<decltype(operator delete(std::declval<void*>(), std::declval<Args>()...)),
+                          Args...> : std::true_type {};
+// The matching global delete, or nothing when there is none (as for a global
+// placement new).
+template <class... Args>
+void GlobalPlacementDelete(void* block, Args&&... args) noexcept {
+    if constexpr (HasPlacementDelete<void, Args...>::value) {
+        operator delete(block, std::forward<Args>(args)...);
+    }
+}
 
 class KIVJSON_API JsonValueTypeImpl {
 public:
@@ -59,12 +102,36 @@ public:
     static void operator delete(void* block, std::size_t size) noexcept;
     static void* operator new(std::size_t size, std::align_val_t alignment);
     static void operator delete(void* block, std::size_t size, std::align_val_t alignment) noexcept;
-    // `new (std::nothrow) T`: null instead of std::bad_alloc. Its delete runs
-    // only when T's constructor throws.
+    // What g++ and clang++ call when the constructor after the aligned new
+    // throws; the same as the sized one.
+    static void operator delete(void* block, std::align_val_t alignment) noexcept;
+    // `new (std::nothrow) T`: null instead of std::bad_alloc. Their deletes run
+    // only when T's constructor throws. Every delete decides from the address
+    // whether the block is one of the pool's slots; any other block goes to the
+    // matching global delete, whichever form allocated it.
     static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
     static void operator delete(void* block, const std::nothrow_t&) noexcept;
+    static void* operator new(std::size_t size, std::align_val_t alignment,
+                              const std::nothrow_t&) noexcept;
+    static void operator delete(void* block, std::align_val_t alignment,
+                                const std::nothrow_t&) noexcept;
     static void* operator new(std::size_t, void* place) noexcept { return place; }
     static void operator delete(void*, void*) noexcept {}
+    // Any other placement form, e.g. `new (arena) JsonNumberTypeImpl(1)` with
+    // the caller's own `operator new(std::size_t, Arena&)`: forwarded to the
+    // global form, which the forms above would otherwise hide. The constraint
+    // keeps it out of every call that one of the forms above accepts. Its
+    // delete runs when the constructor throws.
+    template <class... Args, class = std::enable_if_t<IsCallerPlacement<Args...>::value>,
+              class = decltype(GlobalPlacementNew(std::size_t(), std::declval<Args>()...))>
+    static void* operator new(std::size_t size, Args&&... args) noexcept(
+        noexcept(GlobalPlacementNew(size, std::forward<Args>(args)...))) {
+        return GlobalPlacementNew(size, std::forward<Args>(args)...);
+    }
+    template <class... Args, class = std::enable_if_t<IsCallerPlacement<Args...>::value>>
+    static void operator delete(void* block, Args&&... args) noexcept {
+        GlobalPlacementDelete(block, std::forward<Args>(args)...);
+    }
 };
 
 class KIVJSON_API JsonNullTypeImpl : public JsonValueTypeImpl {

@@ -1,4 +1,5 @@
 #include <kivJSON/JSONUtil.h>
+#include "internal/TreeAccess.h"
 
 namespace {
 
@@ -60,41 +61,46 @@ bool TryGet(const JsonValue& value, const std::string& key, const JsonArray** ou
     return true;
 }
 
-// The scalar forms read the member in place: the result is the same as testing
-// a copy, without copying a large member only to find it has the wrong type.
-bool TryGet(const JsonValue& value, const std::string& key, int& out) {
+// The scalar forms and GetIfArray/GetIfObject answer for a copy of the member.
+// The library's own classes are read in place: a copy would read the same, and
+// a large member is not copied only to find it has the wrong type. A caller's
+// subclass is read from the copy its CopyValue makes, which may differ.
+template <class Read>
+auto ReadAsCopy(const JsonValue& value, const std::string& key, Read read) {
+    using Access = _Private::JsonTreeAccess;
     const JsonValue& member = TryGetRef(value, key);
-    if (!member.IsInteger()) {
-        return false;
+    if (Access::KindOf(*Access::Impl(member)) != Access::Kind::Other) {
+        return read(member);
     }
-    out = member.AsInteger();
-    return true;
+    return read(JsonValue(member));
+}
+
+bool TryGet(const JsonValue& value, const std::string& key, int& out) {
+    return ReadAsCopy(value, key, [&out](const JsonValue& member) {
+        return member.IsInteger() && (out = member.AsInteger(), true);
+    });
 }
 
 bool TryGet(const JsonValue& value, const std::string& key, double& out) {
-    const JsonValue& member = TryGetRef(value, key);
-    if (!member.IsDouble()) {
-        return false;
-    }
-    out = member.AsDouble();
-    return true;
+    return ReadAsCopy(value, key, [&out](const JsonValue& member) {
+        return member.IsDouble() && (out = member.AsDouble(), true);
+    });
 }
 
 bool TryGet(const JsonValue& value, const std::string& key, bool& out) {
-    const JsonValue& member = TryGetRef(value, key);
-    if (!member.IsBool()) {
-        return false;
-    }
-    out = member.AsBool();
-    return true;
+    return ReadAsCopy(value, key, [&out](const JsonValue& member) {
+        return member.IsBool() && (out = member.AsBool(), true);
+    });
 }
 
 JsonValue GetIfArray(const JsonValue& value, const std::string& key) {
-    const JsonValue& member = TryGetRef(value, key);
-    return member.IsArray() ? member : JsonValue();
+    return ReadAsCopy(value, key, [](const JsonValue& member) {
+        return member.IsArray() ? member : JsonValue();
+    });
 }
 
 JsonValue GetIfObject(const JsonValue& value, const std::string& key) {
-    const JsonValue& member = TryGetRef(value, key);
-    return member.IsObject() ? member : JsonValue();
+    return ReadAsCopy(value, key, [](const JsonValue& member) {
+        return member.IsObject() ? member : JsonValue();
+    });
 }

@@ -4,18 +4,23 @@
 //
 // With KIVJSON_POOL_ALLOCATOR (the default), objects of up to 128 bytes are
 // carved from 32 KiB chunks, one size class (a multiple of 16 bytes) per chunk.
+// Every chunk lies in one range of address space the pool reserves once, so
+// whether a block is a slot is decided from its address alone: every delete
+// form gives a block outside the range to the matching global delete, whatever
+// allocated it (a caller's `::new`, a nothrow or an aligned form).
+//
 // Each thread carves from one active chunk per class and reuses the slots it
 // frees there itself, without atomics. Any other free (another thread, or a
 // chunk its carver has moved on from) only decrements the chunk's atomic count;
 // the thread that brings the count to zero takes the chunk: it keeps up to
-// kKeptEmptyChunks empty chunks for reuse and hands the rest back to
-// ::operator delete. No lock anywhere, and after every value is gone a thread
-// holds at most (kClasses + kKeptEmptyChunks) chunks (320 KiB); an exited
-// thread holds none. Chunks come from the replaceable ::operator new, so its
-// std::bad_alloc reaches the caller unchanged.
+// kKeptEmptyChunks empty chunks for reuse and hands the rest to the shared
+// lists (JSONValuePoolChunks.cpp), which give the memory of all but a few back
+// to the system. No lock anywhere.
 //
+// When the range cannot be reserved or is used up, objects come from the
+// global operator new, whose std::bad_alloc reaches the caller unchanged.
 // Built without the pool (sanitizer and memcheck builds), every object is its
-// own ::operator new block, so those tools see each one.
+// own global block, so those tools see each one.
 //
 // Blocks go back through the unsized global forms: clang++ declares the sized
 // ones only with -fsized-deallocation, and glibc's free does not use the size.
@@ -29,13 +34,11 @@
 
 #if KIVJSON_POOL_ALLOCATOR
 
-#include <atomic>
-#include <cstdint>
+#include "JSONValuePoolChunks.cpp"
 
 namespace _Private {
 namespace {
 
-constexpr size_t kChunkBytes = 32 * 1024;
 constexpr size_t kGranule = 16;
 constexpr size_t kClasses = 8;  // slots of 16, 32, ..., 128 bytes
 constexpr size_t kMaxPooledSize = kClasses * kGranule;
@@ -80,13 +83,6 @@ struct ThreadCache {
     size_t emptyCount;
     bool finished;  // the thread is exiting: carve no chunk for later
 
-    Chunk* NewChunk() {
-        if (emptyCount != 0) {
-            return empty[--emptyCount];
-        }
-        return static_cast<Chunk*>(::operator new(kChunkBytes, std::align_val_t(kChunkBytes)));
-    }
-
     // A chunk whose count reached zero: nobody else can reach it any more.
     void TakeEmpty(Chunk* chunk) {
         chunk->~Chunk();
@@ -94,15 +90,20 @@ struct ThreadCache {
             RegisterThreadExit();
             empty[emptyCount++] = chunk;
         } else {
-            ::operator delete(chunk, std::align_val_t(kChunkBytes));
+            g_chunks.Release(chunk);
         }
     }
 
-    void Activate(size_t cls) {
+    // False when no chunk is to be had.
+    bool Activate(size_t cls) {
+        void* memory = emptyCount != 0 ? empty[--emptyCount] : g_chunks.Acquire();
+        if (memory == nullptr) {
+            return false;
+        }
         if (!finished) {
             RegisterThreadExit();
         }
-        Chunk* chunk = new (NewChunk()) Chunk();
+        Chunk* chunk = new (memory) Chunk();
         const size_t slots = (kChunkBytes - kHeaderBytes) / ((cls + 1) * kGranule);
         chunk->count.store(static_cast<uint32_t>(slots) + 1, std::memory_order_relaxed);
         chunk->carver.store(this, std::memory_order_relaxed);
@@ -111,6 +112,7 @@ struct ThreadCache {
         chunk->freeSlots = nullptr;
         chunk->freeCount = 0;
         active[cls] = chunk;
+        return true;
     }
 
     // Stops carving from the chunk of `cls`: its free and uncarved slots and
@@ -127,6 +129,7 @@ struct ThreadCache {
         }
     }
 
+    // A slot, or null when the pool has no chunk to give.
     void* Allocate(size_t cls) {
         Chunk* chunk = active[cls];
         if (chunk != nullptr) {
@@ -143,7 +146,9 @@ struct ThreadCache {
             }
             Retire(cls);
         }
-        Activate(cls);  // may throw std::bad_alloc; nothing is held then
+        if (!Activate(cls)) {
+            return nullptr;
+        }
         chunk = active[cls];
         void* slot = chunk->bump;
         chunk->bump += (cls + 1) * kGranule;
@@ -175,7 +180,7 @@ struct ThreadCache {
             }
         }
         while (emptyCount != 0) {
-            ::operator delete(empty[--emptyCount], std::align_val_t(kChunkBytes));
+            g_chunks.Release(empty[--emptyCount]);
         }
     }
 };
@@ -198,101 +203,95 @@ void RegisterThreadExit() {
     (void)guard;
 }
 
-// The blocks of the last few `new (std::nothrow)` on this thread and their
-// sizes: the nothrow delete (a constructor threw) gets no size, so it looks the
-// block up here. The constructor that throws runs on the allocating thread right
-// after its allocation; only a constructor that itself made more than
-// kRecentNothrow nothrow allocations could miss its own block, which is then
-// kept (leaked) rather than freed the wrong way.
-constexpr size_t kRecentNothrow = 16;
-struct RecentNothrow {
-    void* block[kRecentNothrow];
-    size_t size[kRecentNothrow];
-    size_t next;
-};
-thread_local RecentNothrow t_recentNothrow;
-
-}  // namespace
-
-void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    void* block = nullptr;
-    try {
-        block = operator new(size);
-    } catch (...) {
-        return nullptr;
-    }
-    RecentNothrow& recent = t_recentNothrow;
-    recent.block[recent.next] = block;
-    recent.size[recent.next] = size;
-    recent.next = (recent.next + 1) % kRecentNothrow;
-    return block;
+// A slot for `size` bytes, or null: the block then comes from a global form.
+void* PoolTake(std::size_t size) noexcept {
+    return size <= kMaxPooledSize ? t_cache.Allocate(ClassOf(size)) : nullptr;
 }
 
-void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
-    RecentNothrow& recent = t_recentNothrow;
-    for (size_t i = 0; i < kRecentNothrow && block != nullptr; ++i) {
-        if (recent.block[i] == block) {
-            recent.block[i] = nullptr;
-            operator delete(block, recent.size[i]);
-            return;
-        }
-    }
-}
-
-void* JsonValueTypeImpl::operator new(std::size_t size) {
-    if (size > kMaxPooledSize) {
-        return ::operator new(size);
-    }
-    return t_cache.Allocate(ClassOf(size));
-}
-
-void JsonValueTypeImpl::operator delete(void* block, std::size_t size) noexcept {
-    if (block == nullptr) {
-        return;
-    }
-    if (size > kMaxPooledSize) {
-        ::operator delete(block);
-        return;
+// False when the block is not a slot (it goes to the matching global delete).
+bool PoolGiveBack(void* block) noexcept {
+    if (!g_chunks.Contains(block)) {
+        return false;
     }
     t_cache.Free(block);
+    return true;
 }
 
+}  // namespace
 }  // namespace _Private
 
 #else  // !KIVJSON_POOL_ALLOCATOR
 
 namespace _Private {
+namespace {
 
-void* JsonValueTypeImpl::operator new(std::size_t size) {
-    return ::operator new(size);
+void* PoolTake(std::size_t) noexcept {
+    return nullptr;
 }
 
-void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
-    ::operator delete(block);
+bool PoolGiveBack(void*) noexcept {
+    return false;
 }
 
-void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return ::operator new(size, std::nothrow);
-}
-
-void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
-    ::operator delete(block, std::nothrow);
-}
-
+}  // namespace
 }  // namespace _Private
 
 #endif
 
 namespace _Private {
 
-// Over-aligned subclasses bypass the pool: its slots are 16-byte aligned.
+void* JsonValueTypeImpl::operator new(std::size_t size) {
+    void* slot = PoolTake(size);
+    return slot != nullptr ? slot : ::operator new(size);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block);
+    }
+}
+
+void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    void* slot = PoolTake(size);
+    return slot != nullptr ? slot : ::operator new(size, std::nothrow);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block, std::nothrow);
+    }
+}
+
+// Over-aligned subclasses bypass the pool: its slots are 16-byte aligned. The
+// aligned deletes still take back a slot, which a caller's program built before
+// the aligned nothrow form existed got from the unaligned one.
 void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignment) {
     return ::operator new(size, alignment);
 }
 
 void JsonValueTypeImpl::operator delete(void* block, std::size_t,
                                         std::align_val_t alignment) noexcept {
-    ::operator delete(block, alignment);
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block, alignment);
+    }
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::align_val_t alignment) noexcept {
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block, alignment);
+    }
+}
+
+void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignment,
+                                      const std::nothrow_t&) noexcept {
+    return ::operator new(size, alignment, std::nothrow);
+}
+
+void JsonValueTypeImpl::operator delete(void* block, std::align_val_t alignment,
+                                        const std::nothrow_t&) noexcept {
+    if (block != nullptr && !PoolGiveBack(block)) {
+        ::operator delete(block, alignment, std::nothrow);
+    }
 }
 
 }  // namespace _Private

@@ -18,6 +18,10 @@ public:
                 return "Non-finite number (NaN or infinity) cannot be written as JSON";
             case JsonWriteError::InvalidKeyText:
                 return "Object key is not valid UTF-8";
+            case JsonWriteError::IndentTooLarge:
+                return "Indentation too large for the nesting depth";
+            case JsonWriteError::CallerFormatIgnoresOptions:
+                return "A value's own Format cannot honour the write options";
         }
         return "Unknown JSON write error";
     }
@@ -49,10 +53,9 @@ std::error_code AppendText(const JsonValue& value, std::basic_string<C>& out,
                            const JsonWriteOptions& options) {
     const size_t oldSize = out.size();
     const _Private::JsonValueTypeImpl& root = *_Private::JsonTreeAccess::Impl(value);
+    _Private::WriteFailure failure;
     try {
-        if (_Private::WriteTree(root, out, SettingsOf(options))) {
-            return {};
-        }
+        failure = _Private::WriteTree(root, out, SettingsOf(options));
     } catch (const std::range_error&) {
         out.resize(oldSize);
         return JsonWriteError::InvalidKeyText;
@@ -60,8 +63,11 @@ std::error_code AppendText(const JsonValue& value, std::basic_string<C>& out,
         out.resize(oldSize);
         throw;
     }
+    if (failure == _Private::WriteFailure::None) {
+        return {};
+    }
     out.resize(oldSize);
-    return JsonWriteError::NonFiniteNumber;
+    return static_cast<JsonWriteError>(failure);
 }
 
 template <class C>
@@ -86,8 +92,10 @@ template <class C>
 std::basic_string<C> TextOrThrow(const JsonValue& value, const JsonWriteOptions& options) {
     std::basic_string<C> text;
     const _Private::JsonValueTypeImpl& root = *_Private::JsonTreeAccess::Impl(value);
-    if (!_Private::WriteTree(root, text, SettingsOf(options))) {
-        throw std::invalid_argument(make_error_code(JsonWriteError::NonFiniteNumber).message());
+    const _Private::WriteFailure failure = _Private::WriteTree(root, text, SettingsOf(options));
+    if (failure != _Private::WriteFailure::None) {
+        throw std::invalid_argument(
+            make_error_code(static_cast<JsonWriteError>(failure)).message());
     }
     return text;
 }

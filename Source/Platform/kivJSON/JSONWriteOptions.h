@@ -38,6 +38,14 @@ struct JsonWriteOptions {
 enum class JsonWriteError : int {
     NonFiniteNumber = 1,  // "Non-finite number (NaN or infinity) cannot be written as JSON"
     InvalidKeyText = 2,   // "Object key is not valid UTF-8" (wide output only)
+    // "Indentation too large for the nesting depth": depth x indent spaces
+    // would not fit a string (or would wrap around).
+    IndentTooLarge = 3,
+    // "A value's own Format cannot honour the write options": a caller's
+    // subclass overrides Format, and its compact 17-digit text is not what the
+    // options ask for (an indented or number-styled container or number). A
+    // subclass that keeps the library's Format is written with the options.
+    CallerFormatIgnoresOptions = 4,
 };
 
 KIVJSON_API const std::error_category& JsonWriteErrorCategory() noexcept;

@@ -275,14 +275,27 @@ void PutNumberText(Sink<C>& sink, Write write) {
 // subclass, even of one of ours) is asked for its text through its virtual Format.
 using WriteKind = JsonTreeAccess::Kind;
 
+// A walk that handed a caller's class to its virtual Format: if that Format is
+// one of the library's (inherited), it takes these settings and this depth
+// from here and reports its failure back. One per thread, for the Format call.
+struct ForeignFormat {
+    const WriteSettings* settings;
+    size_t depth;
+    bool taken;
+    WriteFailure failure;
+};
+thread_local ForeignFormat* t_foreignFormat = nullptr;
+
 // Writes one tree into `out`. Containers are opened on an explicit stack
 // instead of the call stack, so a tree built by hand may be nested as deeply as
-// memory allows.
+// memory allows. `baseDepth`: the levels the text is already indented by.
 template <class C>
 class TreeWriter {
 public:
-    TreeWriter(std::basic_string<C>& out, const WriteSettings& settings)
-        : m_sink(out), m_settings(settings) {}
+    TreeWriter(std::basic_string<C>& out, const WriteSettings& settings, size_t baseDepth = 0)
+        : m_sink(out), m_settings(settings), m_baseDepth(baseDepth) {}
+
+    WriteFailure Failure() const { return m_failure; }
 
     // `value` as the library's class for `kind`, whatever its dynamic type:
     // this is what the Format overrides of our classes write.
@@ -303,9 +316,7 @@ public:
             case WriteKind::Object:
                 return WriteContainers(value, kind == WriteKind::Array);
             case WriteKind::Other:
-                value.Format(m_sink.Flush());
-                m_sink.Resume();
-                return true;
+                return WriteForeign(value);
         }
         return true;
     }
@@ -317,6 +328,36 @@ private:
         size_t count;
         size_t next;
     };
+
+    // A caller's class through its virtual Format.
+    bool WriteForeign(const JsonValueTypeImpl& value) {
+        ForeignFormat context{&m_settings, m_baseDepth + m_depth, false, WriteFailure::None};
+        struct Scope {
+            ForeignFormat* outer = t_foreignFormat;
+            ~Scope() { t_foreignFormat = outer; }
+        } scope;
+        t_foreignFormat = &context;
+        value.Format(m_sink.Flush());
+        m_sink.Resume();
+        m_failure = context.taken || Unchanged(value) ? context.failure : WriteFailure::CallerText;
+        return m_failure == WriteFailure::None;
+    }
+
+    // Whether the settings leave the compact text of a value of this type as it is.
+    bool Unchanged(const JsonValueTypeImpl& value) const {
+        switch (value.Type()) {
+            case JsonType::Array:
+            case JsonType::Object:
+                return m_settings.indent == 0 && !m_settings.shortest &&
+                       m_settings.nonFinite == NonFiniteText::AsFormatted;
+            case JsonType::Number:
+                return (!m_settings.shortest || value.IsInteger()) &&
+                       (m_settings.nonFinite == NonFiniteText::AsFormatted ||
+                        std::isfinite(value.AsDouble()));
+            default:
+                return true;
+        }
+    }
 
     void WriteBool(bool value) { value ? m_sink.Literal("true") : m_sink.Literal("false"); }
 
@@ -360,8 +401,9 @@ private:
                 m_sink.Literal("null");
                 return true;
             case NonFiniteText::Fail:
-                return false;
+                break;
         }
+        m_failure = WriteFailure::NonFinite;
         return false;
     }
 
@@ -388,11 +430,19 @@ private:
     }
 
     // A line break and the indentation of `depth` levels (indented text only).
-    void NewLine(size_t depth) {
+    // False when the indentation is beyond the largest string (or wraps).
+    bool NewLine(size_t depth) {
+        constexpr size_t kMostSpaces = PTRDIFF_MAX / sizeof(C) / 2;
+        depth += m_baseDepth;
+        if (depth > kMostSpaces / m_settings.indent) {
+            m_failure = WriteFailure::Indentation;
+            return false;
+        }
         const size_t spaces = depth * m_settings.indent;
         m_sink.Room(spaces + 1);
         m_sink.Put(C('\n'));
         m_sink.Advance(std::fill_n(m_sink.Position(), spaces, C(' ')));
+        return true;
     }
 
     // Writes an empty container whole; opens any other on the stack.
@@ -426,8 +476,8 @@ private:
             if (top.next == top.count) {
                 const bool closesArray = top.members == nullptr;
                 --m_depth;
-                if (indented) {
-                    NewLine(m_depth);
+                if (indented && !NewLine(m_depth)) {
+                    return false;
                 }
                 m_sink.Push(closesArray ? C(']') : C('}'));
                 continue;
@@ -435,8 +485,8 @@ private:
             if (top.next != 0) {
                 m_sink.Push(C(','));
             }
-            if (indented) {
-                NewLine(m_depth);
+            if (indented && !NewLine(m_depth)) {
+                return false;
             }
             const JsonValue* child;
             if (top.members == nullptr) {
@@ -466,16 +516,27 @@ private:
 
     Sink<C> m_sink;
     const WriteSettings& m_settings;
+    const size_t m_baseDepth;
     std::vector<OpenContainer> m_open;  // [0, m_depth) are open
     size_t m_depth = 0;
+    WriteFailure m_failure = WriteFailure::None;
 };
 
-// The text of our own classes' Format overrides: compact, 17-digit doubles.
+// The text of our own classes' Format overrides: compact, 17-digit doubles;
+// inside a walk that handed a caller's subclass to Format, that walk's.
 constexpr WriteSettings kCompactText{};
 
 template <class C>
 void WriteOwnText(const JsonValueTypeImpl& self, WriteKind kind, std::basic_string<C>& out) {
-    TreeWriter<C>(out, kCompactText).WriteAs(self, kind);
+    ForeignFormat* const context = t_foreignFormat;
+    if (context == nullptr || context->taken) {
+        TreeWriter<C>(out, kCompactText).WriteAs(self, kind);
+        return;
+    }
+    context->taken = true;
+    TreeWriter<C> writer(out, *context->settings, context->depth);
+    writer.WriteAs(self, kind);
+    context->failure = writer.Failure();
 }
 
 // SerializeImpl of the types with a size estimate: reserve, then the virtual Format.
@@ -488,9 +549,11 @@ void ReserveAndFormat(const T& self, std::basic_string<C>& out) {
 }  // namespace
 
 template <class C>
-bool WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
-               const WriteSettings& settings) {
-    return TreeWriter<C>(out, settings).WriteAs(root, JsonTreeAccess::KindOf(root));
+WriteFailure WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
+                       const WriteSettings& settings) {
+    TreeWriter<C> writer(out, settings);
+    writer.WriteAs(root, JsonTreeAccess::KindOf(root));
+    return writer.Failure();
 }
 
 // --- The exported slots -------------------------------------------------------------
@@ -606,9 +669,9 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     for (const JsonObject::Member& member : m_object) {
         estimate += member.first.size() + 2;
         const JsonValue& value = member.second;
-        if (value.Size() == 0 && value.IsString()) {
-            estimate += static_cast<const JsonStringTypeImpl&>(*JsonTreeAccess::Impl(value))
-                            .GetReservedSize();
+        const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(value);
+        if (JsonTreeAccess::KindOf(impl) == WriteKind::String) {  // exactly ours
+            estimate += static_cast<const JsonStringTypeImpl&>(impl).GetReservedSize();
         } else {
             estimate += ChildEstimate(value);
         }
@@ -616,7 +679,7 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     return estimate;
 }
 
-template bool WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&);
-template bool WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&);
+template WriteFailure WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&);
+template WriteFailure WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&);
 
 }  // namespace _Private

@@ -23,12 +23,21 @@ struct WriteSettings {
     NonFiniteText nonFinite = NonFiniteText::AsFormatted;
 };
 
+// Why a walk stopped (its values are JsonWriteError's).
+enum class WriteFailure : int {
+    None = 0,
+    NonFinite = 1,    // a non-finite double met NonFiniteText::Fail
+    Indentation = 3,  // depth x indent beyond any string
+    CallerText = 4,   // a caller's own Format wrote text the settings change
+};
+
 // Appends the text of the value `root`. The library's own implementations are
 // written by the walk; any other class (a caller's subclass) by its virtual
-// Format, at any depth. Returns false only when a non-finite double met
-// NonFiniteText::Fail; `out` then holds partial text that the caller drops.
+// Format, at any depth. When that Format is the library's own (inherited), it
+// writes with the same settings at the same depth. On failure `out` holds
+// partial text that the caller drops.
 template <class C>
-bool WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
-               const WriteSettings& settings);
+WriteFailure WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
+                       const WriteSettings& settings);
 
 }  // namespace _Private
