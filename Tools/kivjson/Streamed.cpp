@@ -116,6 +116,9 @@ int VisitStreamed(const std::string& path, const ReadSettings& settings,
         std::fprintf(stderr, "kivjson: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (settings.allowBom) {
+        input.SkipByteOrderMark();
+    }
     const std::string name = InputName(path);
     int worst = kExitOk;
     if (!settings.lines) {
@@ -184,6 +187,25 @@ bool IsUtf8(const std::string& text) {
     return true;
 }
 
+bool TextIsUtf8(StreamedDocument& doc) {
+    if (IsUtf8(doc.reader.Text())) {
+        return true;
+    }
+    doc.Fail(doc.Where() + ": error: " + (doc.reader.Event() == JsonEvent::Key ? "key" : "string") +
+             " is not valid UTF-8, which JSON text cannot hold\n");
+    return false;
+}
+
+bool WriteNumber(StreamedDocument& doc, JsonEventWriter& writer, const JsonNumber& number) {
+    if (writer.Number(number)) {
+        return true;
+    }
+    doc.Fail(doc.label +
+             ": cannot write a number that is infinite or NaN as JSON "
+             "(--allow-nonfinite writes it as null)\n");
+    return false;
+}
+
 bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
     const JsonReader& reader = doc.reader;
     switch (reader.Event()) {
@@ -197,22 +219,13 @@ bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
             return writer.EndObject();
         case JsonEvent::Key:
         case JsonEvent::String:
-            if (checkUtf8 && !IsUtf8(reader.Text())) {
-                doc.Fail(doc.Where() +
-                         ": error: " + (reader.Event() == JsonEvent::Key ? "key" : "string") +
-                         " is not valid UTF-8, which JSON text cannot hold\n");
+            if (checkUtf8 && !TextIsUtf8(doc)) {
                 return false;
             }
             return reader.Event() == JsonEvent::Key ? writer.Key(reader.Text())
                                                     : writer.String(reader.Text());
         case JsonEvent::Number:
-            if (!writer.Number(reader.GetNumber())) {
-                doc.Fail(doc.label +
-                         ": cannot write a number that is infinite or NaN as JSON "
-                         "(--allow-nonfinite writes it as null)\n");
-                return false;
-            }
-            return true;
+            return WriteNumber(doc, writer, reader.GetNumber());
         case JsonEvent::Bool:
             return writer.Bool(reader.GetBool());
         case JsonEvent::Null:

@@ -1,0 +1,84 @@
+#include "SortedKeys.h"
+
+#include <algorithm>
+
+bool SortedKeysCopier::Copy(StreamedDocument& doc, JsonEventWriter& writer) {
+    const JsonReader& reader = doc.reader;
+    const JsonEvent event = reader.Event();
+    if (m_held.empty() && event != JsonEvent::BeginObject) {
+        return CopyEvent(doc, writer);
+    }
+    Held held{event, {}, JsonNumber(0), false, 0};
+    if (event == JsonEvent::Key || event == JsonEvent::String) {
+        if (!TextIsUtf8(doc)) {
+            return false;
+        }
+        held.text = reader.Text();
+    } else if (event == JsonEvent::Number) {
+        held.number = reader.GetNumber();
+    } else if (event == JsonEvent::Bool) {
+        held.flag = reader.GetBool();
+    }
+    const size_t index = m_held.size();
+    m_held.push_back(std::move(held));
+    if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
+        m_open.push_back(index);
+        return true;
+    }
+    if (event == JsonEvent::EndArray || event == JsonEvent::EndObject) {
+        m_held[m_open.back()].end = index;
+        m_open.pop_back();
+    }
+    if (!m_open.empty()) {
+        return true;
+    }
+    size_t at = 0;
+    const bool ok = Write(at, doc, writer);
+    m_held.clear();
+    return ok;
+}
+
+bool SortedKeysCopier::Write(size_t& at, StreamedDocument& doc, JsonEventWriter& writer) {
+    const Held& held = m_held[at++];
+    switch (held.event) {
+        case JsonEvent::BeginObject: {
+            std::vector<size_t> keys;  // of the members, in document order
+            for (size_t i = at; i < held.end; ++i) {
+                keys.push_back(i++);
+                i = m_held[i].event == JsonEvent::BeginArray ||
+                            m_held[i].event == JsonEvent::BeginObject
+                        ? m_held[i].end
+                        : i;
+            }
+            std::stable_sort(keys.begin(), keys.end(),
+                             [&](size_t a, size_t b) { return m_held[a].text < m_held[b].text; });
+            bool ok = writer.BeginObject();
+            for (size_t i = 0; ok && i < keys.size(); ++i) {
+                size_t value = keys[i] + 1;
+                ok = writer.Key(m_held[keys[i]].text) && Write(value, doc, writer);
+                doc.output.Spill();
+            }
+            at = held.end + 1;
+            return ok && writer.EndObject();
+        }
+        case JsonEvent::BeginArray: {
+            bool ok = writer.BeginArray();
+            while (ok && at < held.end) {
+                ok = Write(at, doc, writer);
+                doc.output.Spill();
+            }
+            at = held.end + 1;
+            return ok && writer.EndArray();
+        }
+        case JsonEvent::String:
+            return writer.String(held.text);
+        case JsonEvent::Number:
+            return WriteNumber(doc, writer, held.number);
+        case JsonEvent::Bool:
+            return writer.Bool(held.flag);
+        case JsonEvent::Null:
+            return writer.Null();
+        default:
+            return false;  // a Key or End* is never where a value starts
+    }
+}
