@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs the built kivjson as a user would and compares exit codes and output.
 # Usage: tool_tests.sh KIVJSON GROUP   (GROUP: check, get, pretty, minify, stats, usage, patch)
+#        tool_tests.sh KIVJSON manpage MAN-PAGE
 set -u
 KIVJSON=$(realpath "$1")
 GROUP=$2
