@@ -8,14 +8,17 @@ bool SortedKeysCopier::Copy(StreamedDocument& doc, JsonEventWriter& writer) {
     if (m_held.empty() && event != JsonEvent::BeginObject) {
         return CopyEvent(doc, writer);
     }
-    Held held{event, {}, JsonNumber(0), false, 0};
+    Held held{event, false, 0, 0, 0};
     if (event == JsonEvent::Key || event == JsonEvent::String) {
         if (!TextIsUtf8(doc)) {
             return false;
         }
-        held.text = reader.Text();
+        held.at = m_text.size();
+        held.size = reader.Text().size();
+        m_text += reader.Text();
     } else if (event == JsonEvent::Number) {
-        held.number = reader.GetNumber();
+        held.at = m_numbers.size();
+        m_numbers.push_back(reader.GetNumber());
     } else if (event == JsonEvent::Bool) {
         held.flag = reader.GetBool();
     }
@@ -35,6 +38,8 @@ bool SortedKeysCopier::Copy(StreamedDocument& doc, JsonEventWriter& writer) {
     size_t at = 0;
     const bool ok = Write(at, doc, writer);
     m_held.clear();
+    m_text.clear();
+    m_numbers.clear();
     return ok;
 }
 
@@ -50,12 +55,16 @@ bool SortedKeysCopier::Write(size_t& at, StreamedDocument& doc, JsonEventWriter&
                         ? m_held[i].end
                         : i;
             }
+            // string_view compares bytes as unsigned char: UTF-8 in code point order.
+            const auto key = [&](size_t i) {
+                return std::string_view(m_text).substr(m_held[i].at, m_held[i].size);
+            };
             std::stable_sort(keys.begin(), keys.end(),
-                             [&](size_t a, size_t b) { return m_held[a].text < m_held[b].text; });
+                             [&](size_t a, size_t b) { return key(a) < key(b); });
             bool ok = writer.BeginObject();
             for (size_t i = 0; ok && i < keys.size(); ++i) {
                 size_t value = keys[i] + 1;
-                ok = writer.Key(m_held[keys[i]].text) && Write(value, doc, writer);
+                ok = writer.Key(Text(m_held[keys[i]])) && Write(value, doc, writer);
                 doc.output.Spill();
             }
             at = held.end + 1;
@@ -71,9 +80,9 @@ bool SortedKeysCopier::Write(size_t& at, StreamedDocument& doc, JsonEventWriter&
             return ok && writer.EndArray();
         }
         case JsonEvent::String:
-            return writer.String(held.text);
+            return writer.String(Text(held));
         case JsonEvent::Number:
-            return WriteNumber(doc, writer, held.number);
+            return WriteNumber(doc, writer, m_numbers[held.at]);
         case JsonEvent::Bool:
             return writer.Bool(held.flag);
         case JsonEvent::Null:
