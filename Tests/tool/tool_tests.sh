@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs the built kivjson as a user would and compares exit codes and output.
 # Usage: tool_tests.sh KIVJSON GROUP   (GROUP: check, get, pretty, minify, stats, usage, patch)
+#        tool_tests.sh KIVJSON manpage MAN-PAGE
 set -u
 KIVJSON=$(realpath "$1")
 GROUP=$2
@@ -74,7 +75,17 @@ check)
     # After "Malformed token", what the parser met there.
     printf '\xef\xbb\xbf{}' >bom.json; printf '{\0}\0' >utf16.json; printf '\xff\xfe[\0]\0' >utf16-bom.json
     printf 'NaN' >nan.json; printf "['a']" >quote.json; printf '[\x01]' >control.json; printf '[\xff]' >byte.json
-    expect bom 1 "" "bom.json:1:1:$E $T byte-order mark"$'\n' check bom.json
+    expect bom 1 "" "bom.json:1:1:$E $T byte-order mark; use --allow-bom to accept it"$'\n' check bom.json
+    # --allow-bom: the mark is skipped, positions count from after it.
+    printf '\xef\xbb\xbf[1,\n x]' >bom-bad.json; printf '\xef\xbb\xbf[2]' >bom2.json
+    for args in "check" "check --wide" "minify" "stats"; do
+        expect "bom-allowed $args" 1 "" "bom-bad.json:2:2:$E $T unexpected character 'x'"$'\n' $args --allow-bom bom-bad.json
+    done
+    for args in "minify --lines" "pretty --indent 0" "get ''" "merge bom.json"; do
+        eval "expect 'bom-allowed $args' 0 '[2]'$'\n' '' $args --allow-bom bom2.json"
+    done
+    STDIN=bom2.json expect bom-stdin 0 $'[2]\n' "" minify --allow-bom
+    expect bom-diff 0 $'[]\n' "" diff --allow-bom bom2.json bom2.json
     expect utf16 1 "" "utf16.json:1:2:$E $T UTF-16 text"$'\n' check utf16.json
     expect utf16-bom-wide 1 "" "utf16-bom.json:1:1:$E $T UTF-16 text"$'\n' check --wide utf16-bom.json
     expect nan 1 "" "nan.json:1:1:$E $T unexpected character 'N'"$'\n' check nan.json
@@ -108,7 +119,8 @@ get)
     STDIN=doc.json expect stdin 1 "" "<stdin>: no value at /x"$'\n' get /x -
     STDIN=doc.json expect stdin-default 0 $'10\n' "" get '/a~1b/m~0n/0'
     printf '{"ok": 0.1, "big": [1e999]}' >nonfinite.json
-    expect finite-part 0 $'0.10000000000000001\n' "" get /ok nonfinite.json
+    expect shortest 0 $'0.1\n' "" get /ok nonfinite.json
+    expect exact 0 $'0.10000000000000001\n' "" get --exact /ok nonfinite.json
     expect nonfinite 1 "" "$NONFINITE" get /big nonfinite.json
     printf '{"d": 1}\n[]\n' >docs.jsonl
     expect lines 1 $'1\n' "docs.jsonl:2: no value at /d"$'\n' get --lines /d docs.jsonl
@@ -156,6 +168,15 @@ minify)
     printf '[0.1, 0.087, 1e21, -0.0, 5e-324]' >numbers.json
     expect shortest 0 $'[0.1,0.087,1e+21,-0,5e-324]\n' "" minify numbers.json
     expect exact 0 $'[0.10000000000000001,0.086999999999999994,1e+21,-0,4.9406564584124654e-324]\n' "" minify --exact numbers.json
+    # --sort-keys: byte order of the UTF-8 keys at every depth, duplicates in
+    # their order, arrays keep theirs; a problem inside a held object still fails.
+    printf '[{"b":1,"a":{"z":[{"y":1,"x":2}],"c":0},"b":0,"\xc3\xa9":1,"\xef\xbd\x81":2,"Z":3,"\xc3\xa9":4},[3,2]]' >keys.json
+    expect sort-keys 0 '[{"Z":3,"a":{"c":0,"z":[{"x":2,"y":1}]},"b":1,"b":0,"é":1,"é":4,"ａ":2},[3,2]]'$'\n' "" minify --sort-keys keys.json
+    printf '{"b":[1e999],"a":0}' >nonfinite.json
+    expect sort-keys-nonfinite 1 "" "$NONFINITE" minify --sort-keys nonfinite.json
+    printf '{"b":"\xff"}' >b.json
+    expect sort-keys-utf8 1 "" "b.json:1:6: error: string is not valid UTF-8, which JSON text cannot hold"$'\n' pretty --sort-keys b.json
+    expect sort-keys-pretty 0 $'{\n "a": {},\n "b": [\n  1\n ]\n}\n' "" pretty --indent 1 --sort-keys <(printf '{"b":[1],"a":{}}')
     printf '[1e999, -1e999]' >nonfinite.json
     for command in minify pretty; do
         expect "$command-nonfinite" 1 "" "$NONFINITE" $command nonfinite.json
@@ -223,6 +244,7 @@ usage)
     ;;
 patch)
     printf '{"a":[1,2],"b":{"c":1}}' >doc.json
+    printf '\xef\xbb\xbf[]' >bom.json
     printf '[{"op":"replace","path":"/b/c","value":"y"}]' >ok.json
     printf '[\n  {"op":"add","path":"/a/-","value":3},\n  {"op":"test","path":"/a/0","value":2}\n]\n' >test.json
     printf '[{"op":"move","from":"/b","path":"/b/c"}]' >move.json
@@ -243,10 +265,24 @@ patch)
         { echo "FAIL diff then patch"; failures=$((failures + 1)); }
     expect missing 2 "" "kivjson: cannot open 'missing.json': No such file or directory"$'\n' patch missing.json ok.json
     for command in patch merge diff; do
+        expect "$command-bom" 1 "" "bom.json:1:1: error: Malformed token (kivJSON 8): byte-order mark; use --allow-bom to accept it"$'\n' $command bom.json doc.json
         expect "$command-operands" 2 "" "kivjson $command: expects two FILEs"$'\n'"Try 'kivjson $command --help'."$'\n' $command doc.json
         expect "$command-stdin-twice" 2 "" "kivjson $command: standard input ('-') can be read only once"$'\n'"Try 'kivjson $command --help'."$'\n' $command - -
         "$KIVJSON" $command --help | grep -q "^Usage: kivjson $command" ||
             { echo "FAIL $command --help"; failures=$((failures + 1)); }
+    done
+    ;;
+manpage)
+    # Every command has a section in the man page, and every option that a
+    # --help shows appears there.
+    MAN=$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$3")
+    commands=$("$KIVJSON" --help | sed -n 's/^  \([a-z]\+\) .*/\1/p')
+    [ -n "$commands" ] || { echo "FAIL no commands in --help"; failures=$((failures + 1)); }
+    for command in "" $commands; do
+        [ -z "$command" ] || grep -qx "\.SS $command" <<<"$MAN" || { echo "FAIL no section for $command"; failures=$((failures + 1)); }
+        for option in $("$KIVJSON" $command --help | grep -oE -- '(^|[ [])--?[a-z][a-z-]*' | tr -d ' [' | sort -u); do
+            grep -qF -- "$option" <<<"$MAN" || { echo "FAIL $option of 'kivjson $command --help' not in the man page"; failures=$((failures + 1)); }
+        done
     done
     ;;
 *)

@@ -11,7 +11,7 @@
 namespace {
 
 const char kCheckUsage[] =
-    "Usage: kivjson check [--strict] [--wide] [--lines] [-v] [FILE|-]...\n"
+    "Usage: kivjson check [--strict] [--wide] [--lines] [-v] [--allow-bom] [FILE|-]...\n"
     "\n"
     "Validates each document. Valid documents are silent; an invalid one prints\n"
     "  FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)\n"
@@ -33,16 +33,20 @@ const char kCheckUsage[] =
     "              lines and columns\n"
     "  -v          print 'FILE: ok' for each file whose documents are all valid,\n"
     "              noting the first string that is not valid UTF-8 (accepted\n"
-    "              unless --strict; minify, pretty and get refuse to write it)\n";
+    "              unless --strict; minify, pretty and get refuse to write it)\n" KIVJSON_BOM_HELP;
 
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
     CommandLine line;
     std::vector<std::string> paths;
-    if (auto stop = ParseCommandLine(
-            "check", kCheckUsage, args,
-            {{"--strict", false}, {"--wide", false}, {"--lines", false}, {"-v", false}}, line)) {
+    if (auto stop = ParseCommandLine("check", kCheckUsage, args,
+                                     {{"--strict", false},
+                                      {"--wide", false},
+                                      {"--lines", false},
+                                      {"-v", false},
+                                      {"--allow-bom", false}},
+                                     line)) {
         return *stop;
     }
     if (auto stop = InputPaths("check", line, 0, paths)) {

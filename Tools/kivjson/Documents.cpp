@@ -35,6 +35,7 @@ ReadSettings ReadSettingsOf(const CommandLine& line) {
     ReadSettings settings;
     settings.lines = line.Has("--lines");
     settings.wide = line.Has("--wide");
+    settings.allowBom = line.Has("--allow-bom");
     settings.options.strict = line.Has("--strict");
     return settings;
 }
@@ -62,6 +63,9 @@ int VisitDocuments(const std::string& path, const ReadSettings& settings,
     }
     if (inputBytes != nullptr) {
         *inputBytes = input.text.size();
+    }
+    if (settings.allowBom) {
+        DropByteOrderMark(input.text);
     }
     if (!settings.lines) {
         ParsedDocument doc;

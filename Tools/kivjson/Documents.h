@@ -14,12 +14,18 @@
 #include <vector>
 
 struct ReadSettings {
-    bool lines = false;  // each line that holds more than whitespace is one document
-    bool wide = false;   // decode to wide characters and use the wide parser
+    bool lines = false;     // each line that holds more than whitespace is one document
+    bool wide = false;      // decode to wide characters and use the wide parser
+    bool allowBom = false;  // a UTF-8 byte-order mark at the start of an input is skipped
     JsonParseOptions options;
 };
 
-// --lines (and, for commands that take them, --strict and --wide).
+// The help line of --allow-bom, which every command that reads documents takes.
+#define KIVJSON_BOM_HELP                                                           \
+    "  --allow-bom        accept a UTF-8 byte-order mark at the start of a file\n" \
+    "                     (positions are then counted after it)\n"
+
+// --lines and --allow-bom (and, for commands that take them, --strict and --wide).
 ReadSettings ReadSettingsOf(const CommandLine& line);
 
 struct ParsedDocument {

@@ -55,7 +55,7 @@ std::string Describe(const std::string& source, const Text& text, size_t index, 
     }
     const char32_t code = CodePointAt(text, index);
     if (offset == 0 && code == 0xFEFF) {
-        return "byte-order mark";
+        return "byte-order mark; use --allow-bom to accept it";
     }
     char words[48];
     if (code == kNotDecoded) {

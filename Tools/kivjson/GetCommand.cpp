@@ -13,7 +13,8 @@
 namespace {
 
 const char kGetUsage[] =
-    "Usage: kivjson get [--raw] [--lines] [--allow-nonfinite] POINTER [FILE|-]...\n"
+    "Usage: kivjson get [--raw] [--lines] [--exact] [--allow-nonfinite] [--allow-bom]\n"
+    "                   POINTER [FILE|-]...\n"
     "\n"
     "Prints the value at POINTER (RFC 6901, e.g. /items/0/name; ~0 is '~',\n"
     "~1 is '/'; \"\" is the whole document) in each document as compact JSON,\n"
@@ -22,12 +23,15 @@ const char kGetUsage[] =
     "(with --lines 'FILE:LINE: ...') on stderr and makes the exit status 1.\n"
     "With duplicate keys the first member counts. A value holding a string or\n"
     "key whose bytes are not UTF-8 is not printed: its FILE:LINE:COLUMN is\n"
-    "reported and the exit status is 1.\n"
+    "reported and the exit status is 1. Numbers are printed as minify prints\n"
+    "them: the shortest text that reads back as the same value (0.1 stays 0.1).\n"
     "\n"
     "  --raw              print a string's text without quotes or escapes\n"
     "  --lines            JSON Lines: each line is one document; lines holding\n"
     "                     only whitespace are skipped\n"
-    "  --allow-nonfinite  print infinite and NaN numbers as null (otherwise exit 1)\n";
+    "  --exact            17 significant digits, the library's Serialize() text\n"
+    "  --allow-nonfinite  print infinite and NaN numbers as null (otherwise exit "
+    "1)\n" KIVJSON_BOM_HELP;
 
 // The reference tokens of a well-formed pointer, unescaped ("~01" is "~1").
 std::vector<std::string> PointerTokens(const std::string& pointer) {
@@ -85,9 +89,12 @@ bool Step(JsonReader& reader, const std::string& token) {
 
 int RunGet(const std::vector<std::string>& args) {
     CommandLine line;
-    if (auto stop = ParseCommandLine(
-            "get", kGetUsage, args,
-            {{"--raw", false}, {"--lines", false}, {"--allow-nonfinite", false}}, line)) {
+    if (auto stop = ParseCommandLine("get", kGetUsage, args,
+                                     {{"--raw", false},
+                                      {"--lines", false},
+                                      {"--allow-bom", false},
+                                      KIVJSON_TEXT_STYLE_OPTIONS},
+                                     line)) {
         return *stop;
     }
     if (line.operands.empty()) {
@@ -103,8 +110,7 @@ int RunGet(const std::vector<std::string>& args) {
     if (auto stop = InputPaths("get", line, 1, paths)) {
         return *stop;
     }
-    TextStyle style = TextStyleOf(line);
-    style.exact = true;  // get prints the library's own 17-digit text
+    const TextStyle style = TextStyleOf(line);
     std::string out;
     const std::vector<std::string> tokens = PointerTokens(pointer);
     const JsonWriteOptions options = WriteOptionsOf(style);

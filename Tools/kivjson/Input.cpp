@@ -70,3 +70,11 @@ bool ReadInput(const std::string& path, InputDocument& doc, std::string& error) 
 std::string InputName(const std::string& path) {
     return path == "-" ? "<stdin>" : path;
 }
+
+const char kByteOrderMark[4] = "\xEF\xBB\xBF";
+
+void DropByteOrderMark(std::string& text) {
+    if (text.compare(0, 3, kByteOrderMark) == 0) {
+        text.erase(0, 3);
+    }
+}

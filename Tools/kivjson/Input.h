@@ -15,3 +15,9 @@ bool ReadInput(const std::string& path, InputDocument& doc, std::string& error);
 
 // The name of an input in messages: the path, or "<stdin>" for "-".
 std::string InputName(const std::string& path);
+
+// A UTF-8 byte-order mark, which --allow-bom lets an input start with.
+extern const char kByteOrderMark[4];
+
+// Removes a byte-order mark from the start of `text`, if it has one.
+void DropByteOrderMark(std::string& text);

@@ -54,6 +54,14 @@ std::streambuf::int_type InputStream::underflow() {
     return got == 0 ? traits_type::eof() : traits_type::to_int_type(*gptr());
 }
 
+void InputStream::SkipByteOrderMark() {
+    if (sgetc() != traits_type::eof() && egptr() - gptr() >= 3 &&
+        std::memcmp(gptr(), kByteOrderMark, 3) == 0) {
+        gbump(3);
+        m_skipped = 3;
+    }
+}
+
 bool InputStream::ReadLine(std::string& line) {
     line.clear();
     if (sgetc() == traits_type::eof()) {
@@ -81,6 +89,7 @@ std::string InputStream::ReadError() const {
 
 std::string InputStream::BytesAt(size_t offset) {
     std::string bytes;
+    offset += m_skipped;
     if (offset < m_blockStart) {
         return bytes;
     }

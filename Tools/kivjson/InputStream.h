@@ -18,6 +18,8 @@ public:
 
     // Opens `path`; on failure `error` names the file and the reason.
     bool Open(const std::string& path, std::string& error);
+    // Skips a UTF-8 byte-order mark at the start of the input, if there is one.
+    void SkipByteOrderMark();
     // Reads one line (without its '\n') into `line`; false at the end of input.
     bool ReadLine(std::string& line);
     // After a read error: "cannot read 'NAME': REASON"; else empty.
@@ -26,7 +28,8 @@ public:
     size_t Consumed() const { return m_blockStart + static_cast<size_t>(gptr() - eback()); }
     // The first bytes of the input (up to 4).
     const std::string& Head() const { return m_head; }
-    // Up to 4 bytes from `offset` on (fewer at the end of the input), when
+    // Up to 4 bytes from `offset` of the text after a skipped byte-order mark
+    // on (fewer at the end of the input), when
     // the offset is no further back than the previous block's last bytes.
     std::string BytesAt(size_t offset);
 
@@ -43,5 +46,6 @@ private:
     std::string m_name;
     std::string m_head;
     size_t m_blockStart = 0;  // input offset of eback()
+    size_t m_skipped = 0;     // length of the byte-order mark skipped
     char m_buffer[kKeep + kBlock];
 };

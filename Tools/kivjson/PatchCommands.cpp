@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
+#include "Documents.h"
 #include "Input.h"
 #include "ValueText.h"
 
@@ -19,10 +20,10 @@ namespace {
     "input is not valid JSON or the change cannot be made, 2 usage or I/O error.\n" \
     "\n"                                                                            \
     "  --exact            17 significant digits, the library's Serialize() text\n"  \
-    "  --allow-nonfinite  write infinite and NaN numbers as null\n"
+    "  --allow-nonfinite  write infinite and NaN numbers as null\n" KIVJSON_BOM_HELP
 
 const char kPatchUsage[] =
-    "Usage: kivjson patch [--exact] [--allow-nonfinite] DOC PATCH\n"
+    "Usage: kivjson patch [--exact] [--allow-nonfinite] [--allow-bom] DOC PATCH\n"
     "\n"
     "Applies the JSON Patch (RFC 6902) in PATCH to DOC and writes the result.\n"
     "The operations apply in order, all or none: when one fails (a path that\n"
@@ -31,14 +32,14 @@ const char kPatchUsage[] =
     "\n" KIVJSON_PATCH_HELP;
 
 const char kMergeUsage[] =
-    "Usage: kivjson merge [--exact] [--allow-nonfinite] DOC PATCH\n"
+    "Usage: kivjson merge [--exact] [--allow-nonfinite] [--allow-bom] DOC PATCH\n"
     "\n"
     "Applies the JSON Merge Patch (RFC 7396) in PATCH to DOC and writes the\n"
     "result: members of PATCH are set, objects merged, nulls removed.\n"
     "\n" KIVJSON_PATCH_HELP;
 
 const char kDiffUsage[] =
-    "Usage: kivjson diff [--exact] [--allow-nonfinite] A B\n"
+    "Usage: kivjson diff [--exact] [--allow-nonfinite] [--allow-bom] A B\n"
     "\n"
     "Writes a JSON Patch that turns A into B ('kivjson patch A' of it gives B,\n"
     "member order included); [] when they are equal.\n"
@@ -53,7 +54,8 @@ struct Operand {
 std::optional<int> Load(const char* command, const char* usage,
                         const std::vector<std::string>& args, CommandLine& line,
                         Operand (&operands)[2]) {
-    if (auto stop = ParseCommandLine(command, usage, args, {KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
+    if (auto stop = ParseCommandLine(command, usage, args,
+                                     {{"--allow-bom", false}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
         return stop;
     }
     if (line.operands.size() != 2) {
@@ -68,6 +70,9 @@ std::optional<int> Load(const char* command, const char* usage,
         if (!ReadInput(line.operands[i], operands[i].input, error)) {
             std::fprintf(stderr, "kivjson: %s\n", error.c_str());
             return int{kExitUsage};
+        }
+        if (line.Has("--allow-bom")) {
+            DropByteOrderMark(operands[i].input.text);
         }
         if (!ParseReporting(operands[i].input.name, 1, operands[i].input.text, JsonParseOptions(),
                             false, operands[i].value)) {

@@ -17,7 +17,7 @@
 namespace {
 
 const char kStatsUsage[] =
-    "Usage: kivjson stats [--lines] [FILE|-]...\n"
+    "Usage: kivjson stats [--lines] [--allow-bom] [FILE|-]...\n"
     "\n"
     "Prints, for each file, its size, the number of documents, the number of\n"
     "values of each type, object members and array elements, the deepest\n"
@@ -28,7 +28,7 @@ const char kStatsUsage[] =
     "an invalid document gets no block, only its error on stderr.\n"
     "\n"
     "  --lines     JSON Lines: each line is one document (counts add up over\n"
-    "              the file); lines holding only whitespace are skipped\n";
+    "              the file); lines holding only whitespace are skipped\n" KIVJSON_BOM_HELP;
 
 struct FileCounts {
     size_t documents = 0;
@@ -134,7 +134,8 @@ std::string Block(const std::string& name, size_t size, const FileCounts& counts
 int RunStats(const std::vector<std::string>& args) {
     CommandLine line;
     std::vector<std::string> paths;
-    if (auto stop = ParseCommandLine("stats", kStatsUsage, args, {{"--lines", false}}, line)) {
+    if (auto stop = ParseCommandLine("stats", kStatsUsage, args,
+                                     {{"--lines", false}, {"--allow-bom", false}}, line)) {
         return *stop;
     }
     if (auto stop = InputPaths("stats", line, 0, paths)) {

@@ -116,6 +116,9 @@ int VisitStreamed(const std::string& path, const ReadSettings& settings,
         std::fprintf(stderr, "kivjson: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (settings.allowBom) {
+        input.SkipByteOrderMark();
+    }
     const std::string name = InputName(path);
     int worst = kExitOk;
     if (!settings.lines) {
@@ -184,22 +187,32 @@ bool IsUtf8(const std::string& text) {
     return true;
 }
 
-bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
-    const JsonReader& reader = doc.reader;
-    const JsonEvent event = reader.Event();
-    if (checkUtf8 && (event == JsonEvent::Key || event == JsonEvent::String) &&
-        !IsUtf8(reader.Text())) {
-        doc.Fail(doc.Where() + ": error: " + (event == JsonEvent::Key ? "key" : "string") +
-                 " is not valid UTF-8, which JSON text cannot hold\n");
-        return false;
-    }
-    if (JsonCopyEvent(reader, writer)) {
+bool TextIsUtf8(StreamedDocument& doc) {
+    if (IsUtf8(doc.reader.Text())) {
         return true;
     }
-    if (event == JsonEvent::Number) {
-        doc.Fail(doc.label +
-                 ": cannot write a number that is infinite or NaN as JSON "
-                 "(--allow-nonfinite writes it as null)\n");
-    }
+    doc.Fail(doc.Where() + ": error: " + (doc.reader.Event() == JsonEvent::Key ? "key" : "string") +
+             " is not valid UTF-8, which JSON text cannot hold\n");
     return false;
+}
+
+bool WriteNumber(StreamedDocument& doc, JsonEventWriter& writer, const JsonNumber& number) {
+    if (writer.Number(number)) {
+        return true;
+    }
+    doc.Fail(doc.label +
+             ": cannot write a number that is infinite or NaN as JSON "
+             "(--allow-nonfinite writes it as null)\n");
+    return false;
+}
+
+bool CopyEvent(StreamedDocument& doc, JsonEventWriter& writer, bool checkUtf8) {
+    const JsonEvent event = doc.reader.Event();
+    if (event == JsonEvent::Number) {
+        return WriteNumber(doc, writer, doc.reader.GetNumber());
+    }
+    if (checkUtf8 && (event == JsonEvent::Key || event == JsonEvent::String) && !TextIsUtf8(doc)) {
+        return false;
+    }
+    return JsonCopyEvent(doc.reader, writer);
 }

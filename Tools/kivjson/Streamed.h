@@ -65,6 +65,14 @@ int VisitAllStreamed(const std::vector<std::string>& paths, const ReadSettings& 
 // Well-formed UTF-8: what JSON text must be.
 bool IsUtf8(const std::string& text);
 
+// Whether the reader's current Key or String is UTF-8; records the document's
+// problem when it is not.
+bool TextIsUtf8(StreamedDocument& doc);
+
+// Writes `number`; false, with the document's problem recorded, when the
+// writer refuses it (NaN or infinite).
+bool WriteNumber(StreamedDocument& doc, JsonEventWriter& writer, const JsonNumber& number);
+
 // Hands the reader's current event to `writer`. False, with the document's
 // problem recorded, for a Key or String that is not UTF-8 (JSON cannot hold
 // it, unless `checkUtf8` is off) or a number the writer refuses (NaN or infinite).

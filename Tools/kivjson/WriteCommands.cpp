@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Documents.h"
+#include "SortedKeys.h"
 #include "Streamed.h"
 #include "ValueText.h"
 
@@ -21,21 +22,33 @@ namespace {
     "  --lines            JSON Lines: each line is one document; lines holding\n"  \
     "                     only whitespace are skipped\n"                           \
     "  --exact            17 significant digits, the library's Serialize() text\n" \
-    "  --allow-nonfinite  write infinite and NaN numbers as null\n"
+    "  --allow-nonfinite  write infinite and NaN numbers as null\n"                \
+    "  --sort-keys        write the members of each object sorted by the bytes\n"  \
+    "                     of their UTF-8 keys (code point order); members with\n"  \
+    "                     the same key keep their order. Each outermost object\n"  \
+    "                     is held in memory until its end, so memory grows with\n" \
+    "                     the largest object (arrays around objects still "        \
+    "stream)\n" KIVJSON_BOM_HELP
 
 const char kMinifyUsage[] =
-    "Usage: kivjson minify [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
+    "Usage: kivjson minify [--lines] [--exact] [--allow-nonfinite] [--sort-keys]\n"
+    "                      [--allow-bom] [FILE|-]...\n"
     "\n"
     "Writes each document as compact JSON (no whitespace) on one line, so\n"
     "--lines gives JSON Lines back.\n"
     "\n" KIVJSON_WRITE_HELP;
 
 const char kPrettyUsage[] =
-    "Usage: kivjson pretty [--indent N] [--lines] [--exact] [--allow-nonfinite] [FILE|-]...\n"
+    "Usage: kivjson pretty [--indent N] [--lines] [--exact] [--allow-nonfinite]\n"
+    "                      [--sort-keys] [--allow-bom] [FILE|-]...\n"
     "\n"
     "Writes each document with N spaces per level (default 2, at most 16; 0 gives\n"
-    "compact text), one value per line, members in document order.\n"
+    "compact text), one value per line, members in document order unless\n"
+    "--sort-keys.\n"
     "\n" KIVJSON_WRITE_HELP "  --indent N         spaces per nesting level\n";
+
+#define KIVJSON_WRITE_OPTIONS \
+    {"--sort-keys", false}, {"--allow-bom", false}, KIVJSON_TEXT_STYLE_OPTIONS
 
 // Writes every document of the inputs in `style`.
 int WriteDocuments(const char* command, const CommandLine& line, const TextStyle& style) {
@@ -45,10 +58,12 @@ int WriteDocuments(const char* command, const CommandLine& line, const TextStyle
     }
     std::string out;
     const JsonWriteOptions options = WriteOptionsOf(style);
+    const bool sortKeys = line.Has("--sort-keys");
     const auto write = [&](StreamedDocument& doc) {
         JsonEventWriter writer(doc.output.Text(), options);
+        SortedKeysCopier sorted;
         while (doc.reader.Next()) {
-            if (!CopyEvent(doc, writer)) {
+            if (!(sortKeys ? sorted.Copy(doc, writer) : CopyEvent(doc, writer))) {
                 return;  // the rest is only read
             }
             doc.output.Spill();
@@ -63,7 +78,7 @@ int WriteDocuments(const char* command, const CommandLine& line, const TextStyle
 int RunMinify(const std::vector<std::string>& args) {
     CommandLine line;
     if (auto stop = ParseCommandLine("minify", kMinifyUsage, args,
-                                     {{"--lines", false}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
+                                     {{"--lines", false}, KIVJSON_WRITE_OPTIONS}, line)) {
         return *stop;
     }
     return WriteDocuments("minify", line, TextStyleOf(line));
@@ -73,7 +88,7 @@ int RunPretty(const std::vector<std::string>& args) {
     CommandLine line;
     if (auto stop = ParseCommandLine(
             "pretty", kPrettyUsage, args,
-            {{"--indent", true}, {"--lines", false}, KIVJSON_TEXT_STYLE_OPTIONS}, line)) {
+            {{"--indent", true}, {"--lines", false}, KIVJSON_WRITE_OPTIONS}, line)) {
         return *stop;
     }
     TextStyle style = TextStyleOf(line);

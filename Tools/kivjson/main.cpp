@@ -40,11 +40,13 @@ void PrintHelp(std::FILE* out) {
                  "\n"
                  "FILE '-' or no FILE reads standard input ('-' may be given once). Every\n"
                  "command but patch, merge and diff takes several files and --lines (JSON\n"
-                 "Lines: each line that holds more than whitespace is one document).\n"
+                 "Lines: each line that holds more than whitespace is one document); every\n"
+                 "command takes --allow-bom (accept a UTF-8 byte-order mark at the start).\n"
                  "'kivjson COMMAND --help' shows the options of a command. Documents are\n"
-                 "read as a stream, so memory does not grow with their size; nothing is\n"
-                 "written for a document that turns out invalid, nor for one holding text\n"
-                 "that is not UTF-8.\n"
+                 "read as a stream, so memory does not grow with their size (--sort-keys\n"
+                 "holds one outermost object at a time); nothing is written for a\n"
+                 "document that turns out invalid, nor for one holding text that is not\n"
+                 "UTF-8.\n"
                  "Exit status, the worst over all files: 0 success, 1 invalid document,\n"
                  "absent path or a patch that cannot apply, 2 usage or I/O error.\n");
 }
