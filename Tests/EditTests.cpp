@@ -35,14 +35,14 @@ std::string Kind(const JsonValue& v) {
 TEST(Edit, ConstructorsKeepTheirKinds) {
     const JsonValue made[] = {true, 'a', static_cast<short>(-3), 7, 7u, -7L, 7UL, 1.5f, 2.0, 5LL,
                               -5LL, 5ULL};
-    const JsonValue contract[] = {
+    const JsonValue byFactory[] = {
         JsonValue::BoolType(true),  JsonValue::NumberType(97),  JsonValue::NumberType(-3),
         JsonValue::NumberType(7),   JsonValue::NumberType(7u),  JsonValue::NumberType(-7L),
         JsonValue::NumberType(7UL), JsonValue::NumberType(1.5), JsonValue::NumberType(2.0),
         JsonValue::NumberType(5L),  JsonValue::NumberType(-5L), JsonValue::NumberType(5UL)};
     for (size_t i = 0; i < std::size(made); ++i) {
-        EXPECT_EQ(Kind(made[i]), Kind(contract[i])) << i;
-        EXPECT_EQ(made[i], contract[i]) << i;
+        EXPECT_EQ(Kind(made[i]), Kind(byFactory[i])) << i;
+        EXPECT_EQ(made[i], byFactory[i]) << i;
     }
     std::string moved = "long enough to live on the heap \"quoted\"";
     const std::string expected = JsonValue::StringType(moved).Serialize();
