@@ -38,14 +38,25 @@ JsonTreeAccess::Kind KindIn(const JsonValue& value) {
     return impl != nullptr ? JsonTreeAccess::KindOf(*impl) : JsonTreeAccess::Kind::Null;
 }
 
+// Whether `value` holds exactly the library's class of `kind`: the common case,
+// tested first with one comparison.
+bool Holds(const JsonValue& value, JsonTreeAccess::Kind kind) {
+    const _Private::JsonValueTypeImpl* impl = JsonTreeAccess::Impl(value);
+    return impl != nullptr && JsonTreeAccess::IsExactly(*impl, kind);
+}
+
+// Whether `value` holds a caller's subclass, read through its virtual functions.
+bool HoldsOther(const JsonValue& value) {
+    return KindIn(value) == JsonTreeAccess::Kind::Other;
+}
+
 // The number in `value`, when it holds one.
 bool NumberIn(const JsonValue& value, JsonNumber& number) {
-    const JsonTreeAccess::Kind kind = KindIn(value);
-    if (kind == JsonTreeAccess::Kind::Number) {
+    if (Holds(value, JsonTreeAccess::Kind::Number)) {
         number = JsonTreeAccess::NumberOf(*JsonTreeAccess::Impl(value));
         return true;
     }
-    if (kind != JsonTreeAccess::Kind::Other || value.Type() != JsonType::Number) {
+    if (!HoldsOther(value) || value.Type() != JsonType::Number) {
         return false;
     }
     number = value.AsNumber();
@@ -119,43 +130,31 @@ JsonConvertException& JsonConvertException::operator=(const JsonConvertException
 JsonConvertException::~JsonConvertException() = default;
 
 const JsonArray* JsonArrayIn(const JsonValue& value) {
-    switch (KindIn(value)) {
-        case JsonTreeAccess::Kind::Array:
-            return &static_cast<const _Private::JsonArrayTypeImpl&>(*JsonTreeAccess::Impl(value))
-                        .JsonArrayTypeImpl::AsArray();
-        case JsonTreeAccess::Kind::Other:
-            return value.IsArray() ? &value.AsArray() : nullptr;
-        default:
-            return nullptr;
+    if (Holds(value, JsonTreeAccess::Kind::Array)) {
+        return &static_cast<const _Private::JsonArrayTypeImpl&>(*JsonTreeAccess::Impl(value))
+                    .JsonArrayTypeImpl::AsArray();
     }
+    return HoldsOther(value) && value.IsArray() ? &value.AsArray() : nullptr;
 }
 
 const JsonObject* JsonObjectIn(const JsonValue& value) {
-    switch (KindIn(value)) {
-        case JsonTreeAccess::Kind::Object:
-            return &static_cast<const _Private::JsonObjectTypeImpl&>(*JsonTreeAccess::Impl(value))
-                        .JsonObjectTypeImpl::AsObject();
-        case JsonTreeAccess::Kind::Other:
-            return value.IsObject() ? &value.AsObject() : nullptr;
-        default:
-            return nullptr;
+    if (Holds(value, JsonTreeAccess::Kind::Object)) {
+        return &static_cast<const _Private::JsonObjectTypeImpl&>(*JsonTreeAccess::Impl(value))
+                    .JsonObjectTypeImpl::AsObject();
     }
+    return HoldsOther(value) && value.IsObject() ? &value.AsObject() : nullptr;
 }
 
 bool JsonReadString(const JsonValue& value, std::string& out) {
-    switch (KindIn(value)) {
-        case JsonTreeAccess::Kind::String:
-            out = JsonTreeAccess::TextOf(*JsonTreeAccess::Impl(value));
-            return true;
-        case JsonTreeAccess::Kind::Other:
-            if (value.IsString()) {
-                out = value.AsString();
-                return true;
-            }
-            return false;
-        default:
-            return false;
+    if (Holds(value, JsonTreeAccess::Kind::String)) {
+        out = JsonTreeAccess::TextOf(*JsonTreeAccess::Impl(value));
+        return true;
     }
+    if (HoldsOther(value) && value.IsString()) {
+        out = value.AsString();
+        return true;
+    }
+    return false;
 }
 
 bool JsonReadSigned(const JsonValue& value, int64_t min, int64_t max, int64_t& out) noexcept {

@@ -205,12 +205,11 @@ inline bool JsonSameKey(std::string_view a, std::string_view b) {
 }
 
 template <class T, size_t... I>
-bool JsonReadFields(JsonReadContext& reader, const JsonValue& in, T& out, std::index_sequence<I...>) {
+bool JsonReadFields(JsonReadContext& reader, const JsonValue& in, T& out,
+                    std::index_sequence<I...>) {
     constexpr size_t count = sizeof...(I);
     static constexpr std::array<std::string_view, count> names =
         JsonFieldNames<T>(std::index_sequence<I...>());
-    using FieldReader = bool (*)(JsonReadContext&, const JsonObject::Member&, T&);
-    static constexpr FieldReader readers[] = {&JsonReadField<I, T>...};
     const JsonObject* object = JsonObjectIn(in);
     if (object == nullptr) {
         return reader.Expected("an object", in);
@@ -235,7 +234,11 @@ bool JsonReadFields(JsonReadContext& reader, const JsonValue& in, T& out, std::i
         next = field + 1 == count ? 0 : field + 1;
         if (!seen[field]) {
             seen[field] = true;
-            if (!readers[field](reader, member, out)) {
+            // A chain of comparisons the compiler inlines, not a table of calls.
+            bool read = true;
+            static_cast<void>(
+                ((field == I && (read = JsonReadField<I>(reader, member, out), true)) || ...));
+            if (!read) {
                 return false;
             }
         }

@@ -96,7 +96,9 @@ struct JsonSequenceConverter {
         }
         out.clear();
         if constexpr (std::is_same<C, std::vector<T, typename C::allocator_type>>::value) {
-            out.reserve(array->Size());
+            if (array->Size() != 0) {
+                out.reserve(array->Size());
+            }
         }
         size_t index = 0;
         for (const JsonValue& element : *array) {

@@ -56,6 +56,10 @@ JsonTreeAccess::Kind JsonTreeAccess::KindOf(const JsonValueTypeImpl& impl) {
     return Kind::Other;
 }
 
+bool JsonTreeAccess::IsExactly(const JsonValueTypeImpl& impl, Kind kind) {
+    return VtableOf(impl) == g_libraryVtables[static_cast<unsigned>(kind)];
+}
+
 void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl) noexcept {
     if (impl == nullptr) {
         return;

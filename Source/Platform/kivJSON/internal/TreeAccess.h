@@ -20,6 +20,9 @@ struct JsonTreeAccess {
     // virtual operations they call.
     enum class Kind : unsigned char { Null, Bool, Number, String, Array, Object, Other };
     static Kind KindOf(const JsonValueTypeImpl& impl);
+    // Whether `impl` is exactly the library's class of `kind`: one comparison,
+    // for readers that expect one kind and take any other the slow way.
+    static bool IsExactly(const JsonValueTypeImpl& impl, Kind kind);
 
     static std::vector<JsonValue>& Elements(const JsonValueTypeImpl& array) {
         return const_cast<JsonArray&>(array.AsArray()).m_values;
