@@ -32,6 +32,12 @@ const PositionCase kPositionCases[] = {
     {"1\n\n  true", false, LeftOverCharacters, 5, 5, 3, 3},
     {"[\n\"abc", false, MalformedString, 2, 2, 2, 1},
     {"{\"a\" 1}", false, MalformedObject, 5, 5, 1, 6},
+    // Separators after spaces, line breaks and comments, and what follows them.
+    {"{\"a\" : [1 , 2] ,\n \"b\" /*c*/ : 3 , \"c\":4}", false, 0, 0, 0, 1, 1},
+    {"{\"a\":1 , }", false, MalformedObject, 9, 9, 1, 10},
+    {"{\"a\" : x}", false, MalformedToken, 7, 7, 1, 8},
+    {"[1 ,\n 2 , }", false, MalformedToken, 10, 10, 2, 6},
+    {"[1 /*c*/ ; 2]", false, MalformedToken, 9, 9, 1, 10},
     {"[01]", true, MalformedNumber, 1, 1, 1, 2},
     {"[1e999]", true, MalformedNumber, 1, 1, 1, 2},
     {"[1] // note", true, MalformedToken, 4, 4, 1, 5},

@@ -109,7 +109,11 @@ TEST(Reader, MatchesTheTreeParserOnEdgeCases) {
                              "[\"a\\u00e9\",-0]",
                              "{\"k\":[{},[]],\"k\":null}",
                              "[tru]",
-                             "\n\n  [\n 1,\n  x]"}) {
+                             "\n\n  [\n 1,\n  x]",
+                             "{\"a\" : [1 , 2] ,\n \"b\" /*c*/ : 3 , \"c\":4}",
+                             "{\"a\":1 , }",
+                             "{\"a\" : }",
+                             "[1 , x]"}) {
         ExpectReaderMatchesTree(text, std::string("'") + text + "'");
     }
     ExpectReaderMatchesTree(std::string(129, '[') + std::string(129, ']'), "too deep");

@@ -24,7 +24,19 @@ public:
     // The next event into `event`. False once the document is complete and
     // only its end follows, or on a failure (the token's error then holds it).
     bool Next() {
-        if (m_state == State::Done || !Advance()) {
+        if (m_state == State::Done) {
+            return false;
+        }
+        // The common case inside a container: a comma after the value, a colon
+        // after the key, consumed without a token of their own.
+        if (!m_advanced && ((m_state == State::AfterValue && !m_open.empty() && Separator(',')) ||
+                            (m_state == State::AfterKey && Separator(':')))) {
+            if (!Advance()) {
+                return false;
+            }
+            return m_state == State::AfterValue && m_open.back() != 0 ? Key() : Value();
+        }
+        if (!Advance()) {
             return false;
         }
         switch (m_state) {
@@ -97,6 +109,10 @@ private:
             JsonTokenizer<C, Parser>::Tokenize(m_parser, m_token);
         }
         return !m_token.error || Fail(MalformedToken);
+    }
+
+    bool Separator(char separator) {
+        return JsonTokenizer<C, Parser>::SkipSeparator(m_parser, separator);
     }
 
     bool Emit(JsonEvent kind, State next) {

@@ -30,6 +30,16 @@ struct JsonGrammar {
         JsonTokenizer<C, Parser>::Tokenize(parser, token);
     }
 
+    // The token after a value. Inside a container (`comma` given) a ',' right
+    // after the value is consumed on the way and `*comma` set: the token read
+    // is then the one after the comma.
+    static void TokenizeAfterValue(Parser& parser, Token& token, bool* comma) {
+        if (comma != nullptr && JsonTokenizer<C, Parser>::SkipSeparator(parser, ',')) {
+            *comma = true;
+        }
+        Tokenize(parser, token);
+    }
+
     // Narrow text in memory is assigned to the token in one piece at its exact
     // size, so a value may take it over. The other sources append a character at
     // a time: their token keeps its capacity for the next literal, and a value
@@ -55,13 +65,14 @@ struct JsonGrammar {
         return JsonValue(RawValue(parser, token, pending));
     }
 
-    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token, Pending& pending) {
+    static UniquePtr<JsonValueTypeImpl> RawValue(Parser& parser, Token& token, Pending& pending,
+                                                 bool* comma = nullptr) {
         UniquePtr<JsonValueTypeImpl> value;
         switch (token.kind) {
             case Token::ObjectBegin:
-                return Object(parser, token, pending);
+                return Object(parser, token, pending, comma);
             case Token::ArrayBegin:
-                return Array(parser, token, pending);
+                return Array(parser, token, pending, comma);
             case Token::String:
                 if constexpr (kTakeText) {
                     value = JsonTreeAccess::StringTakingText(TakeText(token), token.hasEscapes);
@@ -84,13 +95,13 @@ struct JsonGrammar {
                 value = JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
                 break;
             case Token::Null:
-                Tokenize(parser, token);
+                TokenizeAfterValue(parser, token, comma);
                 return ParserNull();
             default:  // no value starts with this token, or the input has ended
                 RecordParseError<C>(token, MalformedToken);
                 return ParserNull();
         }
-        Tokenize(parser, token);
+        TokenizeAfterValue(parser, token, comma);
         if (token.error) {
             return ParserNull();
         }
@@ -114,7 +125,8 @@ struct JsonGrammar {
         return ParserNull();
     }
 
-    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token, Pending& pending) {
+    static UniquePtr<JsonValueTypeImpl> Array(Parser& parser, Token& token, Pending& pending,
+                                              bool* comma = nullptr) {
         Tokenize(parser, token);
         if (token.error) {
             return ParserNull();
@@ -123,9 +135,13 @@ struct JsonGrammar {
         const size_t first = elements.size();
         if (token.kind != Token::ArrayEnd) {
             for (;;) {
-                elements.push_back(Value(parser, token, pending));
+                bool separated = false;
+                elements.push_back(JsonValue(RawValue(parser, token, pending, &separated)));
                 if (token.error) {
                     return Abandon(elements, first);
+                }
+                if (separated) {
+                    continue;
                 }
                 if (token.kind == Token::ArrayEnd) {
                     break;
@@ -140,7 +156,7 @@ struct JsonGrammar {
                 }
             }
         }
-        Tokenize(parser, token);
+        TokenizeAfterValue(parser, token, comma);
         if (token.error) {
             return Abandon(elements, first);
         }
@@ -149,7 +165,8 @@ struct JsonGrammar {
         return array;
     }
 
-    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token, Pending& pending) {
+    static UniquePtr<JsonValueTypeImpl> Object(Parser& parser, Token& token, Pending& pending,
+                                               bool* comma = nullptr) {
         Tokenize(parser, token);
         if (token.error) {
             return ParserNull();
@@ -163,22 +180,28 @@ struct JsonGrammar {
                     return Abandon(members, first);
                 }
                 std::basic_string<C> key = TakeText(token);
+                if (!JsonTokenizer<C, Parser>::SkipSeparator(parser, ':')) {
+                    Tokenize(parser, token);
+                    if (token.error) {
+                        return Abandon(members, first);
+                    }
+                    if (token.kind != Token::Colon) {
+                        RecordParseError<C>(token, MalformedObject);
+                        return Abandon(members, first);
+                    }
+                }
                 Tokenize(parser, token);
                 if (token.error) {
                     return Abandon(members, first);
                 }
-                if (token.kind != Token::Colon) {
-                    RecordParseError<C>(token, MalformedObject);
-                    return Abandon(members, first);
-                }
-                Tokenize(parser, token);
-                if (token.error) {
-                    return Abandon(members, first);
-                }
-                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token, pending);
+                bool separated = false;
+                UniquePtr<JsonValueTypeImpl> value = RawValue(parser, token, pending, &separated);
                 members.emplace_back(ParserKeyToUtf8(std::move(key)), JsonValue(value));
                 if (token.error) {
                     return Abandon(members, first);
+                }
+                if (separated) {
+                    continue;
                 }
                 if (token.kind == Token::ObjectEnd) {
                     break;
@@ -193,7 +216,7 @@ struct JsonGrammar {
                 }
             }
         }
-        Tokenize(parser, token);
+        TokenizeAfterValue(parser, token, comma);
         if (token.error) {
             return Abandon(members, first);
         }

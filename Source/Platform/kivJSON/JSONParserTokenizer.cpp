@@ -315,6 +315,27 @@ struct JsonTokenizer {
         }
     }
 
+    // A ',' or ':' after nothing but spaces, tabs and line breaks, in text in
+    // memory: consumed here without a token of its own, which spares the
+    // grammar one round through Tokenize per member or element. Anything else
+    // is left for Tokenize (only that whitespace skipped), which reads and
+    // reports it as before.
+    static bool SkipSeparator(Parser& parser, char separator) {
+        if constexpr (kInMemory) {
+            const C* p = parser.m_pos;
+            const C* const end = parser.m_end;
+            while (p != end && IsCommonWhitespace(*p)) {
+                ++p;
+            }
+            if (p != end && *p == static_cast<C>(separator)) {
+                parser.m_pos = p + 1;
+                return true;
+            }
+            parser.m_pos = p;
+        }
+        return false;
+    }
+
     // The offset of the token that starts with the character just read (one
     // past the end at the end); a stream source counts lines and columns too.
     static void MarkTokenStart(Parser& parser, bool atEnd) {
