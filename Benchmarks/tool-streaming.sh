@@ -36,7 +36,7 @@ run() {  # LABEL COMMAND...
 }
 
 generate "$work/large.json" "$large_mb"
-for command in check minify pretty "get /7/name" stats; do
+for command in check "check --wide" minify pretty "get /7/name" stats; do
     run "kivjson $command (${large_mb} MB)" "$kivjson" $command "$work/large.json"
 done
 rm -f "$work/large.json"
@@ -51,6 +51,7 @@ with open(sys.argv[1], "w") as out:
 PY
 echo "longest line: $(awk '{ if (length($0) > m) m = length($0) } END { print m }' "$work/lines.jsonl") bytes"
 run "kivjson check --lines" "$kivjson" check --lines "$work/lines.jsonl"
+run "kivjson check --lines --wide" "$kivjson" check --lines --wide "$work/lines.jsonl"
 run "kivjson minify --lines" "$kivjson" minify --lines "$work/lines.jsonl"
 rm -f "$work/lines.jsonl"
 

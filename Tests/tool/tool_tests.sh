@@ -98,6 +98,13 @@ check)
     expect lines 1 "" "docs.jsonl:5:6:$E $T unexpected character ']'"$'\n'"docs.jsonl:6:6:$E $T unexpected end of input"$'\n' check --lines docs.jsonl
     expect lines-wide 1 "" "docs.jsonl:5:6:$E $T unexpected character ']'"$'\n'"docs.jsonl:6:6:$E $T unexpected end of input"$'\n' check --lines --wide docs.jsonl
     expect lines-empty 0 "empty.json: ok"$'\n' "" check --lines -v empty.json
+    # --wide decodes a block at a time: sequences cut by the 64 KiB blocks,
+    # whole or ill-formed, count as the whole text's decoding counts them.
+    for at in 65532 65533 65534 65535 65536; do
+        python3 -c "import sys; sys.stdout.buffer.write(b'[\"' + b'a' * ($at - 2) + b'\xe2\x82\xe2\x82\xac\xf0\x9f\x98\x80\x80\", x]')" >cut.json
+        column=$(python3 -c "print(open('cut.json', 'rb').read().decode('utf-8', 'replace').index('x') + 1)")
+        expect "wide-cut-$at" 1 "" "cut.json:1:$column:$E $T unexpected character 'x'"$'\n' check --wide cut.json
+    done
     expect missing 2 "" "kivjson: cannot open 'missing.json': No such file or directory"$'\n' check missing.json
     expect directory 2 "" "kivjson: cannot read '.': Is a directory"$'\n' check .
     printf '{"a":\n' >stdin.txt

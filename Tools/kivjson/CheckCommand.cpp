@@ -68,9 +68,7 @@ int RunCheck(const std::vector<std::string>& args) {
             }
         };
         std::string unused;
-        const int status =
-            settings.wide ? VisitDocuments(path, settings, [](ParsedDocument&) { return kExitOk; })
-                          : VisitStreamed(path, settings, scan, unused);
+        const int status = VisitStreamed(path, settings, scan, unused);
         if (status == kExitOk && verbose) {
             out += InputName(path) + ": ok" +
                    (notUtf8.empty()

@@ -85,3 +85,7 @@ std::string DescribeFound(const std::string& source, const std::wstring& parsed,
 std::string DescribeFoundAt(const std::string& head, const std::string& bytes, size_t offset) {
     return Describe(head, bytes, 0, offset);
 }
+
+std::string DescribeFoundAt(const std::string& head, const std::wstring& chars, size_t offset) {
+    return Describe(head, chars, 0, offset);
+}

@@ -15,3 +15,5 @@ std::string DescribeFound(const std::string& source, const std::wstring& parsed,
 // The same for a streamed input: `head` is its first bytes, `bytes` those at
 // `offset` (up to 4; none at the end of the input).
 std::string DescribeFoundAt(const std::string& head, const std::string& bytes, size_t offset);
+// And for one decoded to wide characters: `chars` those at `offset`.
+std::string DescribeFoundAt(const std::string& head, const std::wstring& chars, size_t offset);

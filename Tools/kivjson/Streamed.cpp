@@ -3,11 +3,14 @@
 #include "FoundText.h"
 #include "Input.h"
 #include "InputStream.h"
+#include "WideInput.h"
 
+#include <kivCore/TextFunctions.h>
 #include <kivJSON/JSONErrorCat.h>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <istream>
 #include <stdexcept>
 
@@ -20,22 +23,23 @@ bool IsBlank(const std::string& line) {
                        [](char c) { return c != 0 && std::strchr(" \t\r\v\f", c) != nullptr; });
 }
 
-void ReportParseError(const StreamedDocument& doc, InputStream* input, const std::string& line) {
+// What the parser met where it failed, for a malformed token's message.
+using FoundAt = std::function<std::string(size_t offset)>;
+
+void ReportParseError(const StreamedDocument& doc, const FoundAt& found) {
     const std::error_code& error = doc.reader.Error();
     const JsonParsePosition& at = doc.reader.ErrorPosition();
-    std::string found;
+    std::string what;
     if (error.category() == JsonErrorCategory::s_item && error.value() == MalformedToken) {
-        found = ": " + (input != nullptr
-                            ? DescribeFoundAt(input->Head(), input->BytesAt(at.offset), at.offset)
-                            : DescribeFound(line, line, at.offset));
+        what = ": " + found(at.offset);
     }
     std::fprintf(stderr, "%s:%zu:%zu: error: %s (%s %d)%s\n", doc.name.c_str(),
                  doc.firstLine + at.line - 1, at.column, error.message().c_str(),
-                 error.category().name(), error.value(), found.c_str());
+                 error.category().name(), error.value(), what.c_str());
 }
 
 // Reads what the command left of the document and settles its status.
-int Settle(StreamedDocument& doc, InputStream* input, const std::string& line, std::string& out) {
+int Settle(StreamedDocument& doc, InputStream* input, const FoundAt& found, std::string& out) {
     while (doc.reader.Next()) {
     }
     if (input != nullptr && !input->ReadError().empty()) {
@@ -43,7 +47,7 @@ int Settle(StreamedDocument& doc, InputStream* input, const std::string& line, s
         return kExitUsage;
     }
     if (doc.reader.Error()) {
-        ReportParseError(doc, input, line);
+        ReportParseError(doc, found);
         return kExitInvalid;
     }
     if (!doc.problem.empty()) {
@@ -122,22 +126,44 @@ int VisitStreamed(const std::string& path, const ReadSettings& settings,
     const std::string name = InputName(path);
     int worst = kExitOk;
     if (!settings.lines) {
-        std::istream stream(&input);
-        JsonReader reader(stream, settings.options);
+        std::istream narrow(&input);
+        WideInputStream wideInput(input);
+        std::wistream wide(&wideInput);
+        JsonReader reader = settings.wide ? JsonReader(wide, settings.options)
+                                          : JsonReader(narrow, settings.options);
         StreamedDocument doc{name, name, 1, reader, {}, kExitOk, {}};
         visit(doc);
-        worst = Settle(doc, &input, {}, out);
+        worst = Settle(
+            doc, &input,
+            [&](size_t offset) {
+                return settings.wide
+                           ? DescribeFoundAt(input.Head(), wideInput.CharAt(offset), offset)
+                           : DescribeFoundAt(input.Head(), input.BytesAt(offset), offset);
+            },
+            out);
     } else {
         std::string line;
+        std::wstring wideLine;
         for (size_t number = 1; !OutputFailed() && input.ReadLine(line); ++number) {
             if (IsBlank(line)) {
                 continue;
             }
-            JsonReader reader(line, settings.options);
+            if (settings.wide) {
+                wideLine = ConvertString_UTF8_to_WSTRING(line);
+            }
+            JsonReader reader = settings.wide ? JsonReader(wideLine, settings.options)
+                                              : JsonReader(line, settings.options);
             StreamedDocument doc{
                 name + ":" + std::to_string(number), name, number, reader, {}, kExitOk, {}};
             visit(doc);
-            worst = std::max(worst, Settle(doc, nullptr, line, out));
+            const int status = Settle(
+                doc, nullptr,
+                [&](size_t offset) {
+                    return settings.wide ? DescribeFound(line, wideLine, offset)
+                                         : DescribeFound(line, line, offset);
+                },
+                out);
+            worst = std::max(worst, status);
         }
         if (!input.ReadError().empty()) {
             std::fprintf(stderr, "kivjson: %s\n", input.ReadError().c_str());
