@@ -103,8 +103,12 @@ JsonEditUndo* RecordEdit(JsonUndoLog* log, JsonEditUndo::Kind kind, void* place,
     return &log->back();
 }
 
-bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, JsonUndoLog* log,
-                std::error_code& ec) {
+namespace {
+
+// Add (`insert`) and replace walk alike; they differ in what an absent member
+// and an array position mean.
+bool PointerPut(JsonValue& root, const std::string& pointer, JsonValue& value, JsonUndoLog* log,
+                std::error_code& ec, bool insert) {
     Slot slot;
     if (!Locate(root, pointer, slot, ec)) {
         return false;
@@ -122,6 +126,10 @@ bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, J
                                 static_cast<size_t>(found - object.begin())));
             return true;
         }
+        if (!insert) {
+            ec = JsonPointerError::NotFound;
+            return false;
+        }
         // Room first: the value moves only once nothing can fail.
         std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(object);
         Reserve(members);
@@ -131,8 +139,12 @@ bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, J
     }
     JsonArray& array = slot.parent->AsArray();
     size_t index = 0;
-    if (!IndexOf(slot.token, array.Size(), true, index, ec)) {
+    if (!IndexOf(slot.token, array.Size(), insert, index, ec)) {
         return false;
+    }
+    if (!insert) {
+        Exchange(array.At(index), value, RecordEdit(log, UndoKind::ArrayReplace, &array, index));
+        return true;
     }
     std::vector<JsonValue>& elements = JsonTreeAccess::Elements(array);
     Reserve(elements);
@@ -141,35 +153,16 @@ bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, J
     return true;
 }
 
+}  // namespace
+
+bool PointerAdd(JsonValue& root, const std::string& pointer, JsonValue& value, JsonUndoLog* log,
+                std::error_code& ec) {
+    return PointerPut(root, pointer, value, log, ec, true);
+}
+
 bool PointerReplace(JsonValue& root, const std::string& pointer, JsonValue& value, JsonUndoLog* log,
                     std::error_code& ec) {
-    Slot slot;
-    if (!Locate(root, pointer, slot, ec)) {
-        return false;
-    }
-    if (slot.parent == nullptr) {
-        Exchange(root, value, RecordEdit(log, UndoKind::Root, &root, 0));
-        return true;
-    }
-    if (slot.parent->IsObject()) {
-        JsonObject& object = slot.parent->AsObject();
-        const JsonObject::iterator found = object.FindByKey(slot.token);
-        if (found == object.end()) {
-            ec = JsonPointerError::NotFound;
-            return false;
-        }
-        Exchange(found->second, value,
-                 RecordEdit(log, UndoKind::MemberReplace, &object,
-                            static_cast<size_t>(found - object.begin())));
-        return true;
-    }
-    JsonArray& array = slot.parent->AsArray();
-    size_t index = 0;
-    if (!IndexOf(slot.token, array.Size(), false, index, ec)) {
-        return false;
-    }
-    Exchange(array.At(index), value, RecordEdit(log, UndoKind::ArrayReplace, &array, index));
-    return true;
+    return PointerPut(root, pointer, value, log, ec, false);
 }
 
 bool PointerRemove(JsonValue& root, const std::string& pointer, JsonUndoLog* log,
