@@ -207,6 +207,10 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
     auto childrenEqual = [&pending](const JsonValue& a, const JsonValue& b) {
         const JsonValueTypeImpl& x = *Impl(a);
         const JsonValueTypeImpl& y = *Impl(b);
+        // Numbers first, with one comparison a side: arrays of numbers hold nothing else.
+        if (IsExactly(x, Kind::Number) && IsExactly(y, Kind::Number)) {
+            return NumberOf(x) == NumberOf(y);
+        }
         const Kind kind = KindOf(x);
         if (kind == Kind::Other || KindOf(y) == Kind::Other) {
             const JsonType type = a.Type();
