@@ -5,6 +5,7 @@
 #include <kivCore/TextFunctions.h>
 #include <kivJSON/JSONErrorCat.h>
 #include <kivJSON/JSONParseOptions.h>
+#include <kivJSON/JSONUtf8.h>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,31 @@ TEST(ParseOptions, WideElementBeyondUnicodeIsAMalformedString) {
                             ParseAt(in, c, "wide stream").IsNull());
             }
         }
+    }
+}
+
+// JsonIsUtf8 draws the line where the strict parse draws it for strings.
+TEST(ParseOptions, Utf8CheckAgreesWithTheStrictParse) {
+    const std::pair<const char*, bool> cases[] = {
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF", true},
+        {"\xED\x9F\xBF \xEE\x80\x80 \xE0\xA0\x80 \xF0\x90\x80\x80", true},
+        {"\xC0\x80", false},          // overlong
+        {"\xE0\x9F\xBF", false},      // overlong
+        {"\xF0\x8F\xBF\xBF", false},  // overlong
+        {"\xED\xA0\x80", false},      // surrogate
+        {"\xF4\x90\x80\x80", false},  // past U+10FFFF
+        {"\xF5\x80\x80\x80", false},
+        {"\x80", false},
+        {"a\xC3", false},
+        {"\xE2\x82", false},
+        {"\xE2\x28\xAC", false},
+    };
+    for (const auto& [text, valid] : cases) {
+        std::error_code ec;
+        JsonParsePosition at;
+        JsonParseText("\"" + std::string(text) + "\"", {true}, ec, at);
+        EXPECT_EQ(JsonIsUtf8(text), valid) << text;
+        EXPECT_EQ(!ec, valid) << text;
     }
 }
 

@@ -126,7 +126,7 @@ int RunGet(const std::vector<std::string>& args) {
         }
         std::string& text = doc.output.Text();
         if (line.Has("--raw") && reader.Event() == JsonEvent::String) {
-            if (!IsUtf8(reader.Text())) {
+            if (!JsonIsUtf8(reader.Text())) {
                 doc.Fail(doc.Where() +
                          ": error: string is not valid UTF-8, which JSON text cannot hold\n");
                 return;

@@ -7,6 +7,7 @@
 
 #include <kivCore/TextFunctions.h>
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONUtf8.h>
 
 #include <algorithm>
 #include <cstring>
@@ -185,36 +186,8 @@ int VisitAllStreamed(const std::vector<std::string>& paths, const ReadSettings& 
     return WriteOutput(out) ? worst : kExitUsage;
 }
 
-bool IsUtf8(const std::string& text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = p + text.size();
-    while (p != end) {
-        const unsigned lead = *p++;
-        if (lead < 0x80) {
-            continue;
-        }
-        int rest = lead >= 0xC2 && lead <= 0xDF   ? 1
-                   : lead >= 0xE0 && lead <= 0xEF ? 2
-                   : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                  : 0;
-        // The second byte's range excludes overlong forms, surrogates and
-        // code points past U+10FFFF.
-        const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-        if (rest == 0 || end - p < rest || *p < low || *p > high) {
-            return false;
-        }
-        for (++p, --rest; rest > 0; ++p, --rest) {
-            if ((*p & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 bool TextIsUtf8(StreamedDocument& doc) {
-    if (IsUtf8(doc.reader.Text())) {
+    if (JsonIsUtf8(doc.reader.Text())) {
         return true;
     }
     doc.Fail(doc.Where() + ": error: " + (doc.reader.Event() == JsonEvent::Key ? "key" : "string") +

@@ -8,6 +8,7 @@
 
 #include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONReader.h>
+#include <kivJSON/JSONUtf8.h>
 
 #include <cstdio>
 #include <functional>
@@ -61,9 +62,6 @@ int VisitStreamed(const std::string& path, const ReadSettings& settings,
 // is left in `out`. Returns the worst status, 2 when output failed.
 int VisitAllStreamed(const std::vector<std::string>& paths, const ReadSettings& settings,
                      const std::function<void(StreamedDocument&)>& visit, std::string& out);
-
-// Well-formed UTF-8: what JSON text must be.
-bool IsUtf8(const std::string& text);
 
 // Whether the reader's current Key or String is UTF-8; records the document's
 // problem when it is not.

@@ -27,3 +27,4 @@
 #include "JSONPatch.cpp"
 #include "JSONMergeDiff.cpp"
 #include "JSONFile.cpp"
+#include "JSONUtf8.cpp"
