@@ -111,8 +111,10 @@ fi
 echo "building the unmutated tree in $work (data: $data)"
 # -O1: the one translation unit recompiles for nearly every mutant, in about
 # half the time -O2 takes; the tests check behaviour, which does not differ.
+# Warnings are not errors here (g++ 12 warns falsely at -O1 about the pool's
+# operator delete, and a mutant may leave a variable unused).
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DKIVJSON_WERROR=OFF \
   -DCMAKE_CXX_COMPILER="${CXX:-g++}" -DKIVJSON_DATA_DIR="$data" \
   -DKIVJSON_BUILD_EXAMPLES=OFF -DKIVJSON_BUILD_BENCHMARKS=OFF -DKIVJSON_BUILD_FUZZERS=OFF \
   -DCMAKE_LINK_DEPENDS_NO_SHARED=ON >"$work/configure.log" 2>&1 ||
