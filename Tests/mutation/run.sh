@@ -124,17 +124,19 @@ cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 # copies of the library (pool off and on), which would triple the compile
 # time of every mutant; they are built and run only for a mutant that the
 # other tests miss.
-late='AllocFailure'
+late_targets='AllocFailure'
+late_tests='[.]pool[01]$'  # every test of those programs carries the suffix
 run_tests() {  # log file -> status of ctest
   ctest --test-dir "$work/build" -j"$jobs" --timeout "$timeout" --stop-on-failure \
-    -E "$excluded|$late" >"$1" 2>&1 || return 1
+    -E "$excluded|$late_tests" >"$1" 2>&1 || return 1
   cmake --build "$work/build" -j"$jobs" >>"$1" 2>&1 &&
     ctest --test-dir "$work/build" -j"$jobs" --timeout "$timeout" --stop-on-failure \
-      -R "$late" >>"$1" 2>&1
+      -R "$late_tests" >>"$1" 2>&1
 }
 # Every executable but the allocation-failure programs.
 early_targets() {
-  ninja -C "$work/build" -t targets all | sed -n 's/: CXX_EXECUTABLE_LINKER.*//p' | grep -v "$late"
+  ninja -C "$work/build" -t targets all | sed -n 's/: CXX_EXECUTABLE_LINKER.*//p' |
+    grep -v "$late_targets"
 }
 build_early() {  # -> status of the build
   # shellcheck disable=SC2046  # one target a word
