@@ -315,7 +315,8 @@ constexpr int FloorLog10OfThreeQuartersPow2(int e) noexcept {
 }
 
 // floor(g * x / 2^128) with its lowest bit set when the quotient is not whole
-// ("round to odd"): comparisons with even numbers stay exact.
+// ("round to odd"; g is rounded up, hence "above one"): comparisons with even
+// numbers stay exact.
 inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexcept {
     const NumberTextWide low = static_cast<NumberTextWide>(gLow) * x;
     const NumberTextWide high = static_cast<NumberTextWide>(gHigh) * x + (low >> 64);
@@ -369,24 +370,19 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     const uint64_t lower = lowerBound + odd;
     const uint64_t upper = upperBound - odd;
 
-    uint64_t digits = scaled >> 2;
-    int exponent = k;
-    const uint64_t tens = digits / 10;
+    // Chosen without branches: which case applies is as good as random.
+    const uint64_t truncated = scaled >> 2;
+    const uint64_t tens = truncated / 10;
     const bool tensBelow = lower <= 40 * tens;
     const bool tensAbove = 40 * tens + 40 <= upper;
-    if (digits >= 10 && tensBelow != tensAbove) {
-        digits = tens + tensAbove;
-        ++exponent;
-    } else {
-        const bool below = lower <= 4 * digits;
-        const bool above = 4 * digits + 4 <= upper;
-        if (below != above) {
-            digits += above;
-        } else {
-            const uint64_t middle = 4 * digits + 2;
-            digits += (scaled > middle || (scaled == middle && (digits & 1) != 0)) ? 1 : 0;
-        }
-    }
+    const bool shorter = truncated >= 10 && tensBelow != tensAbove;
+    const bool below = lower <= 4 * truncated;
+    const bool above = 4 * truncated + 4 <= upper;
+    const uint64_t middle = 4 * truncated + 2;
+    const bool up =
+        below != above ? above : scaled > middle || (scaled == middle && (truncated & 1) != 0);
+    const uint64_t digits = shorter ? tens + tensAbove : truncated + up;
+    const int exponent = k + (shorter ? 1 : 0);
 
     // Padded to 17 digits; exponent10 is the first digit's power of ten.
     static constexpr uint64_t kPowers[] = {1,
