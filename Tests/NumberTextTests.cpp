@@ -90,6 +90,13 @@ TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
         ExpectLikeToChars(bits + 1);
         ExpectLikeToChars(bits - 1);
     }
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {  // the lower bound nearer
+        const double power = std::ldexp(1.0, exponent);
+        uint64_t bits;
+        std::memcpy(&bits, &power, sizeof bits);
+        ExpectLikeToChars(bits);
+        ExpectLikeToChars(bits - 1);
+    }
     std::mt19937_64 random(20261206);
     for (int i = 0; i < 200000; ++i) {
         const uint64_t literal =

@@ -411,8 +411,9 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     const int exponent10 = exponent + count - 1;
     const DigitText17 text = DigitTextOf(digits * kPowers[17 - count]);
     const int significant = text.significant;
-    const int exponentLength = (exponent10 <= -100 || exponent10 >= 100) ? 3 : 2;
-    const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + exponentLength;
+    // The exponent part's length does not matter: with three digits in it,
+    // fixed text is far longer.
+    const int scientificLength = significant + (significant > 1 ? 1 : 0) + 4;
     const int fixedLength = exponent10 < 0                 ? 1 - exponent10 + significant
                             : significant > exponent10 + 1 ? significant + 1
                                                            : exponent10 + 1;
