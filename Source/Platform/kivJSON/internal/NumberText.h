@@ -235,17 +235,20 @@ inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixe
     if (bits >> 63 != 0) {
         *p++ = '-';
     }
-    int e = -1074;
+    // value = m * 2^e with m in [2^63, 2^64); normal values need no count
+    // of leading zeros, which keeps it off their longest chain of steps.
+    int e;
     if (biased != 0) {
-        m |= uint64_t{1} << 52;
-        e = biased - 1075;
+        m = (m | uint64_t{1} << 52) << 11;
+        e = biased - 1075 - 11;
     } else if (m == 0) {
         *p++ = '0';
         return p;
+    } else {
+        const int zeros = __builtin_clzll(m);
+        m <<= zeros;
+        e = -1074 - zeros;
     }
-    const int zeros = __builtin_clzll(m);
-    m <<= zeros;
-    e -= zeros;  // value = m * 2^e with m in [2^63, 2^64)
 
     // The decimal exponent: floor(log10(value)), from the binary one, then one
     // more when value reaches the next power of ten inside the same binade.
