@@ -350,15 +350,15 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     if (bits >> 63 != 0) {
         *p++ = '-';
     }
-    uint64_t c = fraction;
-    int q = -1074;
-    if (biased != 0) {
-        c |= uint64_t{1} << 52;
-        q = biased - 1075;
-    } else if (c == 0) {
+    if (biased == 0) {  // zero here, subnormals through std::to_chars
+        if (fraction != 0) {
+            return nullptr;
+        }
         *p++ = '0';
         return p;
     }
+    const uint64_t c = fraction | uint64_t{1} << 52;
+    const int q = biased - 1075;
     const bool closerBelow = fraction == 0 && biased > 1;
     const int k = closerBelow ? FloorLog10OfThreeQuartersPow2(q) : FloorLog10OfPow2(q);
     const int h = q + FloorLog2OfPow10(-k) + 1;  // 1..4
@@ -378,41 +378,26 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     const uint64_t tens = truncated / 10;
     const bool tensBelow = lower <= 40 * tens;
     const bool tensAbove = 40 * tens + 40 <= upper;
-    const bool shorter = truncated >= 10 && tensBelow != tensAbove;
+    const bool shorter = tensBelow != tensAbove;
     const bool below = lower <= 4 * truncated;
     const bool above = 4 * truncated + 4 <= upper;
     const uint64_t middle = 4 * truncated + 2;
     const bool up =
         below != above ? above : scaled > middle || (scaled == middle && (truncated & 1) != 0);
-    const uint64_t digits = shorter ? tens + tensAbove : truncated + up;
-    const int exponent = k + (shorter ? 1 : 0);
 
-    // Padded to 17 digits; exponent10 is the first digit's power of ten.
-    static constexpr uint64_t kPowers[] = {1,
-                                           10,
-                                           100,
-                                           1000,
-                                           10000,
-                                           100000,
-                                           1000000,
-                                           10000000,
-                                           100000000,
-                                           1000000000,
-                                           10000000000,
-                                           100000000000,
-                                           1000000000000,
-                                           10000000000000,
-                                           100000000000000,
-                                           1000000000000000,
-                                           10000000000000000,
-                                           100000000000000000};
-    if (digits >= kPowers[17]) {
-        return nullptr;
+    // Padded to 17 digits: `truncated` has 16 or 17 (it is at least c, or
+    // 4c/3 when the lower bound is nearer, and below 10c), the shorter
+    // candidate one fewer; exponent10 is the first digit's power of ten.
+    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
+    const bool wide = truncated >= kSmallest17;
+    uint64_t n =
+        shorter ? (tens + tensAbove) * (wide ? 10 : 100) : (truncated + up) * (wide ? 1 : 10);
+    int exponent10 = k + (wide ? 16 : 15);
+    if (n == 10 * kSmallest17) {  // rounded up to the next power of ten
+        n = kSmallest17;
+        ++exponent10;
     }
-    const int guess = ((64 - __builtin_clzll(digits)) * 1233) >> 12;  // count - 1 or count
-    const int count = guess + (digits >= kPowers[guess] ? 1 : 0);
-    const int exponent10 = exponent + count - 1;
-    const DigitText17 text = DigitTextOf(digits * kPowers[17 - count]);
+    const DigitText17 text = DigitTextOf(n);
     const int significant = text.significant;
     // The exponent part's length does not matter: with three digits in it,
     // fixed text is far longer.
