@@ -1,7 +1,11 @@
 // The number kernels against the standard library on canada.json's numbers,
 // side by side in one run: 17-digit text against std::to_chars(general, 17),
+// shortest text against std::to_chars's shortest,
 // and literal conversion (digits gathered from the text, then DecimalToDouble
 // with std::from_chars as its fallback) against std::from_chars alone.
+//
+// Run with --benchmark_filter=Write --benchmark_repetitions=5
+// --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include <kivJSON/internal/NumberText.h>
 
 #include <benchmark/benchmark.h>
@@ -112,6 +116,32 @@ void BM_Write17_ToChars(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
 }
 BENCHMARK(BM_Write17_ToChars);
+
+void BM_WriteShortest_Kernel(benchmark::State& state) {
+    const std::vector<double>& values = Canada().values;
+    char buffer[32];
+    for (auto _ : state) {
+        for (double value : values) {
+            benchmark::DoNotOptimize(_Private::WriteDoubleShortest(value, buffer));
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
+}
+BENCHMARK(BM_WriteShortest_Kernel);
+
+void BM_WriteShortest_ToChars(benchmark::State& state) {
+    const std::vector<double>& values = Canada().values;
+    char buffer[32];
+    for (auto _ : state) {
+        for (double value : values) {
+            benchmark::DoNotOptimize(std::to_chars(buffer, buffer + 32, value).ptr);
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
+}
+BENCHMARK(BM_WriteShortest_ToChars);
 
 void BM_Read_Kernel(benchmark::State& state) {
     const std::vector<std::string>& texts = Canada().texts;

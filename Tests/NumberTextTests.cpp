@@ -1,10 +1,12 @@
 // The number kernels against the C library (strtod, "%.17g") on edge cases and
-// a seeded random sample; Benchmarks/proofs checks the same at length.
+// a seeded random sample, the shortest text against std::to_chars;
+// Benchmarks/proofs checks the same at length.
 #include <kivJSON/internal/NumberText.h>
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +37,17 @@ void ExpectLikePrintf(uint64_t bits) {
         << got << " vs " << expected;
 }
 
+// The shortest text is std::to_chars's, character for character.
+void ExpectLikeToChars(uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    char expected[40], got[40];
+    *std::to_chars(expected, expected + sizeof expected, value).ptr = '\0';
+    *_Private::WriteDoubleShortest(value, got) = '\0';
+    EXPECT_TRUE(!std::isfinite(value) || std::strcmp(got, expected) == 0)
+        << got << " vs " << expected;
+}
+
 TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
     // Zero, under- and overflow, exact ties (2^53 + 1 and + 3), DBL_MAX's and DBL_MIN's neighbours.
     const uint64_t digits[] = {0,
@@ -56,12 +69,47 @@ TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
         ExpectLikePrintf(bits);
         ExpectLikePrintf(bits + 1);
     }
+    // Where the shortest form changes: fixed against exponent, the whole
+    // numbers std::to_chars writes exactly, the lower bound nearer at powers of two.
+    for (double value : {0.0,     -0.0,
+                         0.1,     1e-3,
+                         1e-4,    1.5e-4,
+                         1e-5,    1e4,
+                         1e5,     12e5,
+                         1e15,    1e15 + 1,
+                         1e16,    1e17,
+                         1e21,    1e22,
+                         1e23,    1e100,
+                         0x1p53,  0x1p60,
+                         0x1p-3,  5e-324,
+                         DBL_MAX, DBL_MIN,
+                         0.3e-99, 65.613616999999977}) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        ExpectLikeToChars(bits);
+        ExpectLikeToChars(bits + 1);
+        ExpectLikeToChars(bits - 1);
+    }
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {  // the lower bound nearer
+        const double power = std::ldexp(1.0, exponent);
+        uint64_t bits;
+        std::memcpy(&bits, &power, sizeof bits);
+        ExpectLikeToChars(bits);
+        ExpectLikeToChars(bits - 1);
+    }
     std::mt19937_64 random(20261206);
     for (int i = 0; i < 200000; ++i) {
         const uint64_t literal =
             random() % static_cast<uint64_t>(std::pow(10.0, 1 + random() % 19));
         ExpectLikeStrtod(literal, static_cast<int64_t>(random() % 680) - 360, (random() & 1) != 0);
         ExpectLikePrintf(random());
+        ExpectLikeToChars(random());
+        // Canada-like: up to 17 digits, 10^-6 to 10^6.
+        const double decimal = static_cast<double>(literal % 100000000000000000) *
+                               std::pow(10.0, static_cast<int>(random() % 24) - 22);
+        uint64_t decimalBits;
+        std::memcpy(&decimalBits, &decimal, sizeof decimal);
+        ExpectLikeToChars(decimalBits);
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace proof {
@@ -50,6 +52,20 @@ inline uint64_t ToBits(double value) {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
+}
+
+// A decimal like canada.json's coordinates: 1 to 17 significant digits, the
+// first digit's power of ten from -6 to 6, read by strtod.
+inline double CanadaLike(Random& random) {
+    const int count = static_cast<int>(random.Between(1, 17));
+    uint64_t digits = static_cast<uint64_t>(random.Between(1, 9));
+    for (int i = 1; i < count; ++i) {
+        digits = digits * 10 + random.Next() % 10;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(digits),
+                  static_cast<int>(random.Between(-6, 6)) - (count - 1));
+    return std::strtod(text, nullptr);
 }
 
 class Stopwatch {

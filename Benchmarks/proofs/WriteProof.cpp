@@ -7,7 +7,8 @@
 // of two and the doubles nearest every power of ten with their neighbours;
 // the subnormals' boundaries, DBL_MIN, DBL_TRUE_MIN and DBL_MAX; the doubles
 // nearest to 18-digit decimals ending in 5 (17-digit halfway points) with
-// their neighbours; and short binary fractions where exact ties occur.
+// their neighbours; short binary fractions where exact ties occur; and
+// canada-like decimals (1 to 17 digits, magnitudes 10^-6 to 10^6).
 // Every tenth random case also checks that the shortest text reads back.
 #include "ProofSupport.h"
 
@@ -111,6 +112,12 @@ int main(int argc, char** argv) {
     }
     const uint64_t halfwayCases = tally.cases - specialCases;
 
+    const uint64_t decimals = millions * 200000;
+    for (uint64_t i = 0; i < decimals; ++i) {
+        tally.Check(proof::CanadaLike(random));
+    }
+    const uint64_t decimalCases = tally.cases - specialCases - halfwayCases;
+
     const uint64_t patterns = millions * 1000000;  // each written with both signs
     for (uint64_t i = 0; i < patterns; ++i) {
         const double value = proof::FromBits(random.Next() & ~(uint64_t{1} << 63));
@@ -121,10 +128,11 @@ int main(int argc, char** argv) {
     }
 
     std::printf(
-        "cases %llu (%llu special, %llu near halfway, %llu random bit patterns with both"
-        " signs), mismatches %llu, %.1f s\n",
+        "cases %llu (%llu special, %llu near halfway, %llu canada-like decimals, %llu random"
+        " bit patterns with both signs), mismatches %llu, %.1f s\n",
         static_cast<unsigned long long>(tally.cases), static_cast<unsigned long long>(specialCases),
-        static_cast<unsigned long long>(halfwayCases), static_cast<unsigned long long>(patterns),
+        static_cast<unsigned long long>(halfwayCases),
+        static_cast<unsigned long long>(decimalCases), static_cast<unsigned long long>(patterns),
         static_cast<unsigned long long>(tally.mismatches), watch.Seconds());
     std::printf("fell back to std::to_chars: %llu (%.2e of the cases)\n",
                 static_cast<unsigned long long>(tally.fallbacks),

@@ -122,101 +122,46 @@ inline uint64_t EightDigitValues(uint32_t value) noexcept {
     return tens | (x - tens * 10) << 8;
 }
 
-// WriteDouble17's fast path: returns nullptr, having written nothing that
-// counts, for a value it does not decide (not finite, or rounding undecided).
-//
-// value = m * 2^e is scaled by the 128-bit 10^k that brings it to 17 integer
-// digits. The scaled value lies in [A, A + 2) units of the last bit kept, so
-// the rounding is decided unless the kept fraction sits one unit below one
-// half with an inexact power; ties (fraction exactly one half with an exact
-// power and product) round to even as glibc's printf does.
-inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
-    uint64_t m = bits & ((uint64_t{1} << 52) - 1);
-    if (biased == 0x7FF) {
-        return nullptr;
-    }
-    char* p = buffer;
-    if (bits >> 63 != 0) {
-        *p++ = '-';
-    }
-    int e = -1074;
-    if (biased != 0) {
-        m |= uint64_t{1} << 52;
-        e = biased - 1075;
-    } else if (m == 0) {
-        *p++ = '0';
-        return p;
-    }
-    const int zeros = __builtin_clzll(m);
-    m <<= zeros;
-    e -= zeros;  // value = m * 2^e with m in [2^63, 2^64)
+// Seventeen decimal digits as text in registers: bytes 0..15 in `low` and
+// `high` (the first digit in the lowest byte), digits 15 and 16 in the two
+// low bytes of `tail`, and how many remain without the trailing zeros.
+struct DigitText17 {
+    uint64_t low;
+    uint64_t high;
+    uint64_t tail;
+    int significant;
+};
 
-    // The decimal exponent: floor(log10(value)), from the binary one, then one
-    // more when value reaches the next power of ten inside the same binade.
-    const int binade = e + 63;
-    int exponent10 = FloorLog10OfPow2(binade);
-    const int next = exponent10 + 1;
-    const PowerOfTen128& nextPower = kPowersOfTen[next - kPowerOfTenMin];
-    const bool reaches = (m > nextPower.high) | ((m == nextPower.high) & (nextPower.low == 0) &
-                                                 (next >= 0) & (next <= 55));
-    exponent10 += (FloorLog2OfPow10(next) == binade) & reaches;
-
-    // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
-    // bits (shift - 64 of high's bits lie below it, shift is 69..75).
-    const int k = 16 - exponent10;
-    const PowerOfTen128& power = kPowersOfTen[k - kPowerOfTenMin];
-    const NumberTextWide scaled =
-        static_cast<NumberTextWide>(m) * power.high +
-        static_cast<uint64_t>((static_cast<NumberTextWide>(m) * power.low) >> 64);
-    const bool productExact = static_cast<uint64_t>(m * power.low) == 0 && k >= 0 && k <= 55;
-    const uint64_t high = static_cast<uint64_t>(scaled >> 64);
-    const uint64_t low = static_cast<uint64_t>(scaled);
-    const int shift = -(e + FloorLog2OfPow10(k)) - 1;
-    uint64_t n = high >> shift;
-    const uint64_t fractionHigh = high & ((uint64_t{1} << shift) - 1);
-    const uint64_t halfHigh = uint64_t{1} << (shift - 1);
-    // Above one half rounds up. The two kept fractions next to one half (a
-    // rare branch) also need the low word, the product's exactness, or the
-    // general path.
-    n += fractionHigh > halfHigh ? 1 : 0;
-    if (fractionHigh - (halfHigh - 1) <= 1) {
-        if (fractionHigh == halfHigh) {
-            n += (low != 0 || !productExact || (n & 1) != 0) ? 1 : 0;
-        } else if (low + 1 == 0 && !(k >= 0 && k <= 55)) {
-            return nullptr;  // within the error of one half
-        }
-    }
-    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
-    if (n == 10 * kSmallest17) {
-        n = kSmallest17;
-        ++exponent10;
-    }
-    if (n < kSmallest17 || n >= 10 * kSmallest17) {
-        return nullptr;
-    }
-
-    // The 17 digits as text in registers: bytes 0..15 in `low` and `high`
-    // (the first digit in the lowest byte) and `digit16`; how many remain
-    // without the trailing zeros; then the text stored with fixed-size
-    // stores, the point or the "0.000" prefix merged in by shifts and masks.
+// `n` in [10^16, 10^17).
+inline DigitText17 DigitTextOf(uint64_t n) noexcept {
     const uint32_t upper = static_cast<uint32_t>(n / 100000000);
     const uint64_t middle = EightDigitValues(upper % 100000000);
     const uint64_t last = EightDigitValues(static_cast<uint32_t>(n % 100000000));
-    const int significant = last != 0     ? 17 - __builtin_clzll(last) / 8
-                            : middle != 0 ? 9 - __builtin_clzll(middle) / 8
-                                          : 1;
     constexpr uint64_t kZeros = 0x3030303030303030;
     const uint64_t middleText = middle + kZeros;
     const uint64_t lastText = last + kZeros;
-    uint64_t textLow = ('0' + upper / 100000000) | middleText << 8;  // digits 0..7
-    uint64_t textHigh = middleText >> 56 | lastText << 8;            // digits 8..15
-    const uint64_t digit16 = lastText >> 56;
-    uint64_t tail = lastText >> 48;  // digits 15 and 16: bytes 16 and 17 once shifted by one
+    return {('0' + upper / 100000000) | middleText << 8,  // digits 0..7
+            middleText >> 56 | lastText << 8,             // digits 8..15
+            lastText >> 48,
+            last != 0     ? 17 - __builtin_clzll(last) / 8
+            : middle != 0 ? 9 - __builtin_clzll(middle) / 8
+                          : 1};
+}
+
+// Writes the digits as the value d.ddd * 10^exponent10 in the form "%g" would
+// give it: fixed (exponent10 in [-4, 16] only) or with an exponent part, the
+// trailing zeros removed. Stores 26 characters from `p`, whatever the text's
+// length, with fixed-size stores: the point or the "0.000" prefix is merged
+// in by shifts and masks.
+inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixed,
+                            char* p) noexcept {
+    uint64_t textLow = digits.low;
+    uint64_t textHigh = digits.high;
+    const uint64_t digit16 = (digits.tail >> 8) & 0xFF;
+    uint64_t tail = digits.tail;  // digits 15 and 16: bytes 16 and 17 once shifted by one
+    const int significant = digits.significant;
     char* end;
-    if (exponent10 >= 0 && exponent10 < 17) {
+    if (fixed && exponent10 >= 0) {
         const int integral = exponent10 + 1;  // digits before the point
         if (integral < 8) {
             const uint64_t head = (uint64_t{1} << (8 * integral)) - 1;
@@ -234,7 +179,7 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
             tail = integral == 16 ? '.' | digit16 << 8 : digit16 | '.' << 8;
         }
         end = p + (significant > integral ? significant + 1 : integral);
-    } else if (exponent10 < 0 && exponent10 >= -4) {
+    } else if (fixed) {
         const int bits = 8 * (1 - exponent10);  // "0." and up to three zeros
         const uint64_t zeros = uint64_t{0x303030302E30} & ((uint64_t{1} << bits) - 1);
         const uint64_t rest = textHigh >> (64 - bits) | digit16 << bits;
@@ -252,7 +197,7 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     std::memcpy(p + 8, &textHigh, 8);
     const uint16_t tail16 = static_cast<uint16_t>(tail);
     std::memcpy(p + 16, &tail16, 2);
-    if (exponent10 < -4 || exponent10 >= 17) {
+    if (!fixed) {
         static constexpr char kExponents[] =
             "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
             "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -270,6 +215,93 @@ inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
     return end;
 }
 
+// WriteDouble17's fast path: returns nullptr, having written nothing that
+// counts, for a value it does not decide (not finite, or rounding undecided).
+//
+// value = m * 2^e is scaled by the 128-bit 10^k that brings it to 17 integer
+// digits. The scaled value lies in [A, A + 2) units of the last bit kept, so
+// the rounding is decided unless the kept fraction sits one unit below one
+// half with an inexact power; ties (fraction exactly one half with an exact
+// power and product) round to even as glibc's printf does.
+[[gnu::always_inline]] inline char* WriteDouble17Decided(double value, char* buffer) noexcept {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+    if (biased == 0x7FF) {
+        return nullptr;
+    }
+    char* p = buffer;
+    if (bits >> 63 != 0) {
+        *p++ = '-';
+    }
+    // value = m * 2^e with m in [2^63, 2^64); normal values need no count
+    // of leading zeros, which keeps it off their longest chain of steps.
+    int e;
+    if (biased != 0) {
+        m = (m | uint64_t{1} << 52) << 11;
+        e = biased - 1075 - 11;
+    } else if (m == 0) {
+        *p++ = '0';
+        return p;
+    } else {
+        const int zeros = __builtin_clzll(m);
+        m <<= zeros;
+        e = -1074 - zeros;
+    }
+
+    // The decimal exponent: floor(log10(value)), from the binary one, then one
+    // more when value reaches the next power of ten inside the same binade.
+    const int binade = e + 63;
+    int exponent10 = FloorLog10OfPow2(binade);
+    const int next = exponent10 + 1;
+    const PowerOfTen128& nextPower = kPowersOfTen[next - kPowerOfTenMin];
+    const bool reaches = (m > nextPower.high) | ((m == nextPower.high) & (nextPower.low == 0) &
+                                                 (next >= 0) & (next <= 55));
+    exponent10 += (FloorLog2OfPow10(next) == binade) & reaches;
+
+    // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
+    // bits (shift - 64 of high's bits lie below it, shift is 69..75). The
+    // power's low word adds less than 2^64 to high:low, at most a carry of one
+    // into high, which changes the rounding only when the kept fraction is
+    // within two units below one half or at one half: only then (rarely) is
+    // it multiplied in.
+    const int k = 16 - exponent10;
+    const PowerOfTen128& power = kPowersOfTen[k - kPowerOfTenMin];
+    const NumberTextWide product = static_cast<NumberTextWide>(m) * power.high;
+    uint64_t high = static_cast<uint64_t>(product >> 64);
+    const int shift = -(e + FloorLog2OfPow10(k)) - 1;
+    const uint64_t halfHigh = uint64_t{1} << (shift - 1);
+    uint64_t fractionHigh = high & ((uint64_t{1} << shift) - 1);
+    uint64_t n = high >> shift;
+    if (fractionHigh - (halfHigh - 2) <= 2) {
+        const NumberTextWide scaled =
+            product + static_cast<uint64_t>((static_cast<NumberTextWide>(m) * power.low) >> 64);
+        const bool productExact = static_cast<uint64_t>(m * power.low) == 0 && k >= 0 && k <= 55;
+        high = static_cast<uint64_t>(scaled >> 64);
+        const uint64_t low = static_cast<uint64_t>(scaled);
+        n = high >> shift;
+        fractionHigh = high & ((uint64_t{1} << shift) - 1);
+        // The two kept fractions next to one half also need the low word,
+        // the product's exactness, or the general path.
+        if (fractionHigh == halfHigh) {
+            n += (low != 0 || !productExact || (n & 1) != 0) ? 1 : 0;
+        } else if (fractionHigh + 1 == halfHigh && low + 1 == 0 && !(k >= 0 && k <= 55)) {
+            return nullptr;  // within the error of one half
+        }
+    }
+    n += fractionHigh > halfHigh ? 1 : 0;                // above one half rounds up
+    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
+    if (n == 10 * kSmallest17) {
+        n = kSmallest17;
+        ++exponent10;
+    }
+    if (n < kSmallest17 || n >= 10 * kSmallest17) {
+        return nullptr;
+    }
+    return PlaceDigitText(DigitTextOf(n), exponent10, exponent10 >= -4 && exponent10 < 17, p);
+}
+
 // Writes snprintf("%.17g", value)'s text in the "C" locale for a finite value
 // and returns the end. `buffer` holds at least 32 characters, any of which
 // may be overwritten.
@@ -280,10 +312,115 @@ inline char* WriteDouble17(double value, char* buffer) noexcept {
                : std::to_chars(buffer, buffer + 32, value, std::chars_format::general, 17).ptr;
 }
 
-// Writes the shortest text that reads back as the same finite double and
-// returns the end. `buffer` holds at least 32 characters.
+// floor(log10(3/4 * 2^e)) for e in [-1140, 1024] (PowersOfTen.py checks it).
+constexpr int FloorLog10OfThreeQuartersPow2(int e) noexcept {
+    return (e * 1262611 - 524031) >> 22;
+}
+
+// floor(g * x / 2^128) with its lowest bit set when the quotient is not whole
+// ("round to odd"; g is rounded up, hence "above one"): comparisons with even
+// numbers stay exact.
+inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexcept {
+    const NumberTextWide low = static_cast<NumberTextWide>(gLow) * x;
+    const NumberTextWide high = static_cast<NumberTextWide>(gHigh) * x + (low >> 64);
+    return static_cast<uint64_t>(high >> 64) | (static_cast<uint64_t>(high) > 1 ? 1 : 0);
+}
+
+// WriteDoubleShortest's fast path: returns nullptr for a value it leaves to
+// std::to_chars (not finite, whole numbers from 10^15 up written without an
+// exponent, which std::to_chars writes exactly rather than padded with zeros).
+//
+// The shortest digits that read back, the closest to the value among them
+// (ties to even), by Giulietti's Schubfach method: value = c * 2^q and the
+// bounds of its rounding interval are scaled by 10^-k, where 10^k is at most
+// the interval's width; then at most one multiple of 10^(k+1) lies inside
+// the interval, and if none does, the digits at 10^k closest to the value.
+// The form is the one std::to_chars chooses: the fewer characters, fixed on
+// a tie.
+[[gnu::always_inline]] inline char* WriteDoubleShortestDecided(double value,
+                                                               char* buffer) noexcept {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+    if (biased == 0x7FF) {
+        return nullptr;
+    }
+    char* p = buffer;
+    if (bits >> 63 != 0) {
+        *p++ = '-';
+    }
+    if (biased == 0) {  // zero here, subnormals through std::to_chars
+        if (fraction != 0) {
+            return nullptr;
+        }
+        *p++ = '0';
+        return p;
+    }
+    const uint64_t c = fraction | uint64_t{1} << 52;
+    const int q = biased - 1075;
+    const bool closerBelow = fraction == 0 && biased > 1;
+    const int k = closerBelow ? FloorLog10OfThreeQuartersPow2(q) : FloorLog10OfPow2(q);
+    const int h = q + FloorLog2OfPow10(-k) + 1;  // 1..4
+    const PowerOfTen128& power = kPowersOfTen[-k - kPowerOfTenMin];
+    const uint64_t gLow = power.low + 1;  // the power rounded up
+    const uint64_t gHigh = power.high + (gLow == 0 ? 1 : 0);
+    // Four times the value and its interval's bounds, in units of 10^k.
+    const uint64_t lowerBound = ScaleRoundToOdd(gHigh, gLow, (4 * c - 2 + closerBelow) << h);
+    const uint64_t scaled = ScaleRoundToOdd(gHigh, gLow, (4 * c) << h);
+    const uint64_t upperBound = ScaleRoundToOdd(gHigh, gLow, (4 * c + 2) << h);
+    const uint64_t odd = c & 1;  // an odd c excludes the bounds
+    const uint64_t lower = lowerBound + odd;
+    const uint64_t upper = upperBound - odd;
+
+    // Chosen without branches: which case applies is as good as random.
+    const uint64_t truncated = scaled >> 2;
+    const uint64_t tens = truncated / 10;
+    const bool tensBelow = lower <= 40 * tens;
+    const bool tensAbove = 40 * tens + 40 <= upper;
+    const bool shorter = tensBelow != tensAbove;
+    const bool below = lower <= 4 * truncated;
+    const bool above = 4 * truncated + 4 <= upper;
+    const uint64_t middle = 4 * truncated + 2;
+    const bool up =
+        below != above ? above : scaled > middle || (scaled == middle && (truncated & 1) != 0);
+
+    // Padded to 17 digits: `truncated` has 16 or 17 (it is at least c, or
+    // 4c/3 when the lower bound is nearer, and below 10c), the shorter
+    // candidate one fewer; exponent10 is the first digit's power of ten.
+    constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
+    const bool wide = truncated >= kSmallest17;
+    uint64_t n =
+        shorter ? (tens + tensAbove) * (wide ? 10 : 100) : (truncated + up) * (wide ? 1 : 10);
+    int exponent10 = k + (wide ? 16 : 15);
+    if (n == 10 * kSmallest17) {  // rounded up to the next power of ten
+        n = kSmallest17;
+        ++exponent10;
+    }
+    const DigitText17 text = DigitTextOf(n);
+    const int significant = text.significant;
+    // The exponent part's length does not matter: with three digits in it,
+    // fixed text is far longer.
+    const int scientificLength = significant + (significant > 1 ? 1 : 0) + 4;
+    const int fixedLength = exponent10 < 0                 ? 1 - exponent10 + significant
+                            : significant > exponent10 + 1 ? significant + 1
+                                                           : exponent10 + 1;
+    const bool fixed = fixedLength <= scientificLength;
+    if ((fixed && (exponent10 < -4 || exponent10 >= 17)) ||
+        (exponent10 >= 15 && significant <= exponent10 + 1 &&
+         fixedLength <= scientificLength + 1)) {
+        return nullptr;
+    }
+    return PlaceDigitText(text, exponent10, fixed, p);
+}
+
+// Writes std::to_chars(value)'s text, the shortest that reads back as the same
+// double (fixed or with an exponent, whichever is shorter), for a finite value
+// and returns the end. `buffer` holds at least 32 characters, any of which may
+// be overwritten.
 inline char* WriteDoubleShortest(double value, char* buffer) noexcept {
-    return std::to_chars(buffer, buffer + 32, value).ptr;
+    char* end = WriteDoubleShortestDecided(value, buffer);
+    return end != nullptr ? end : std::to_chars(buffer, buffer + 32, value).ptr;
 }
 
 }  // namespace _Private

@@ -25,6 +25,14 @@ for q in range(LOW, HIGH + 1):
 for e in range(-1140, 1025):
     d = len(str(2**e)) - 1 if e >= 0 else len(str(5**-e)) - 1 + e  # floor(log10(2^e))
     assert (e * 78913) >> 18 == d, e
+    # floor(log10(3/4 * 2^e)) = floor(log10(3 * 2^e / 4)), exactly
+    num, den = (3 * 2**e, 4) if e >= 0 else (3, 2 ** (2 - e))
+    d = len(str(num // den)) - 1 if num >= den else -len(str((den - 1) // num))
+    while 10**d * den > num if d >= 0 else den > num * 10**-d:
+        d -= 1
+    while 10 ** (d + 1) * den <= num if d + 1 >= 0 else den <= num * 10 ** -(d + 1):
+        d += 1
+    assert (e * 1262611 - 524031) >> 22 == d, e
 
 lines = []
 for q in range(LOW, HIGH + 1, 2):

@@ -1,0 +1,115 @@
+// Proof of the shortest writer: WriteDoubleShortest must write exactly
+// std::to_chars(value)'s text for every finite double (which makes it read
+// back as the same double, in the fewest digits).
+//
+//   kivJSONShortestProof [random bit patterns in millions, default 100]
+//
+// Cases, each with both signs: every power of two and the doubles nearest
+// every power of ten with their neighbours; the subnormals' boundaries,
+// DBL_MIN and DBL_MAX; whole numbers (and halves) around 2^53 and from
+// 10^13 to 10^23;
+// canada-like decimals (1 to 17 digits, magnitudes 10^-6 to 10^6) read by
+// strtod; and random bit patterns (every exponent alike).
+#include "ProofSupport.h"
+
+#include <kivJSON/internal/NumberText.h>
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+struct Tally {
+    uint64_t cases = 0;
+    uint64_t fallbacks = 0;
+    uint64_t mismatches = 0;
+
+    void Check(double value) {
+        if (!std::isfinite(value)) {
+            return;
+        }
+        for (double signed_ : {value, -value}) {
+            char expected[40];
+            char got[40];
+            *std::to_chars(expected, expected + sizeof expected, signed_).ptr = '\0';
+            char probe[40];
+            fallbacks += _Private::WriteDoubleShortestDecided(signed_, probe) == nullptr ? 1 : 0;
+            *_Private::WriteDoubleShortest(signed_, got) = '\0';
+            ++cases;
+            if (std::strcmp(expected, got) != 0 && ++mismatches <= 20) {
+                std::printf("MISMATCH %a: got %s, std::to_chars %s\n", signed_, got, expected);
+            }
+        }
+    }
+
+    void CheckAround(double value, int steps) {
+        Check(value);
+        double down = value;
+        double up = value;
+        for (int i = 0; i < steps; ++i) {
+            down = std::nextafter(down, 0.0);
+            up = std::nextafter(up, INFINITY);
+            Check(down);
+            Check(up);
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const uint64_t millions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100;
+    proof::Random random(20261208);
+    Tally tally;
+    proof::Stopwatch watch;
+
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {
+        tally.CheckAround(std::ldexp(1.0, exponent), 2);
+    }
+    for (int exponent = -324; exponent <= 308; ++exponent) {
+        char text[16];
+        std::snprintf(text, sizeof text, "1e%d", exponent);
+        tally.CheckAround(std::strtod(text, nullptr), 3);
+    }
+    for (uint64_t k = 0; k <= 100000; ++k) {
+        tally.Check(proof::FromBits(k));
+        tally.Check(proof::FromBits((uint64_t{1} << 52) - 1 - k));
+        tally.Check(proof::FromBits((uint64_t{1} << 52) + k));
+        tally.Check(proof::FromBits((uint64_t{0x7FEFFFFFFFFFFFFF}) - k));
+        tally.Check(static_cast<double>((uint64_t{1} << 53) - 50000 + 2 * k));
+    }
+    for (uint64_t i = 0; i < 2000000; ++i) {  // whole numbers and halves from 10^13 to 10^23
+        const double fraction = static_cast<double>(random.Next() >> 11) / 0x1p53;
+        const double whole = std::round(std::pow(10.0, 13 + 10 * fraction));
+        tally.Check(whole);
+        tally.Check(whole + 0.5);
+    }
+    const uint64_t specialCases = tally.cases;
+
+    const uint64_t decimals = millions * 200000;
+    for (uint64_t i = 0; i < decimals; ++i) {
+        tally.Check(proof::CanadaLike(random));
+    }
+    const uint64_t decimalCases = tally.cases - specialCases;
+
+    const uint64_t patterns = millions * 1000000;
+    for (uint64_t i = 0; i < patterns; ++i) {
+        tally.Check(proof::FromBits(random.Next() & ~(uint64_t{1} << 63)));
+    }
+
+    std::printf(
+        "cases %llu (%llu special, %llu canada-like decimals, the rest random bit patterns;"
+        " each with both signs), mismatches %llu, %.1f s\n",
+        static_cast<unsigned long long>(tally.cases), static_cast<unsigned long long>(specialCases),
+        static_cast<unsigned long long>(decimalCases),
+        static_cast<unsigned long long>(tally.mismatches), watch.Seconds());
+    std::printf("fell back to std::to_chars: %llu (%.2e of the cases)\n",
+                static_cast<unsigned long long>(tally.fallbacks),
+                static_cast<double>(tally.fallbacks) / static_cast<double>(tally.cases));
+    return tally.mismatches == 0 ? 0 : 1;
+}
