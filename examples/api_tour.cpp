@@ -6,6 +6,7 @@
 #include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONPointer.h>
 #include <kivJSON/JSONPrivateImpl.h>
+#include <kivJSON/JSONUtf8.h>
 #include <kivJSON/JSONUtil.h>
 #include <kivJSON/JSONValue.h>
 #include <kivJSON/JSONWriteOptions.h>
@@ -230,6 +231,12 @@ void Files() {
     std::remove("broken.json");
 }
 
+void Utf8() {
+    CHECK(JsonIsUtf8("caf\xC3\xA9"));
+    CHECK(!JsonIsUtf8("caf\xE9"));       // Latin-1, not UTF-8
+    CHECK(!JsonIsUtf8("\xED\xA0\x80"));  // a surrogate
+}
+
 }  // namespace
 
 void ParseOptionsAndPositions() {
@@ -271,6 +278,7 @@ int main() {
     ParseOptionsAndPositions();
     WriteOptions();
     Files();
+    Utf8();
     std::cout << "all claims hold\n";
     return 0;
 }
