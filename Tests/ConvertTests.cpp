@@ -254,4 +254,19 @@ TEST(Convert, FailuresSayWhereAndLeaveTheTargetAlone) {
               "JSON array has the wrong number of elements");
 }
 
+// Field names are matched a word at a time: every length, a difference at
+// every place.
+TEST(Convert, KeysMatchExactly) {
+    for (size_t size = 0; size <= 20; ++size) {
+        const std::string key(size, 'k');
+        EXPECT_TRUE(JsonSameKey(key, std::string(size, 'k')));
+        EXPECT_FALSE(JsonSameKey(key, key + "k"));
+        for (size_t at = 0; at < size; ++at) {
+            std::string other = key;
+            other[at] = 'x';
+            EXPECT_FALSE(JsonSameKey(key, other)) << size << " " << at;
+        }
+    }
+}
+
 }  // namespace

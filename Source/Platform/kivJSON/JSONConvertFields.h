@@ -180,28 +180,38 @@ bool JsonFinishField(JsonReadContext& reader, T& out, bool seen) {
     }
 }
 
-// Keys are short: eight bytes at a time beats a call to memcmp.
+// Keys are short: a few overlapping word loads beat a call to memcmp.
+template <class Word>
+bool JsonSameWord(const char* a, const char* b) {
+    Word x;
+    Word y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    return x == y;
+}
+
 inline bool JsonSameKey(std::string_view a, std::string_view b) {
     const size_t size = a.size();
     if (size != b.size()) {
         return false;
     }
-    size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t x;
-        uint64_t y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y) {
-            return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (size >= 8) {
+        for (size_t i = 0; i + 8 < size; i += 8) {
+            if (!JsonSameWord<uint64_t>(x + i, y + i)) {
+                return false;
+            }
         }
+        return JsonSameWord<uint64_t>(x + size - 8, y + size - 8);
     }
-    for (; i < size; ++i) {
-        if (a[i] != b[i]) {
-            return false;
-        }
+    if (size >= 4) {
+        return JsonSameWord<uint32_t>(x, y) && JsonSameWord<uint32_t>(x + size - 4, y + size - 4);
     }
-    return true;
+    if (size >= 2) {
+        return JsonSameWord<uint16_t>(x, y) && JsonSameWord<uint16_t>(x + size - 2, y + size - 2);
+    }
+    return size == 0 || *x == *y;
 }
 
 template <class T, size_t... I>
