@@ -2,7 +2,6 @@
 
 #include "FoundText.h"
 
-#include <kivCore/TextFunctions.h>
 #include <kivJSON/JSONErrorCat.h>
 
 #include <cstdio>
@@ -33,9 +32,6 @@ bool Parse(const std::string& name, size_t firstLine, const std::string& source,
 }  // namespace
 
 bool ParseReporting(const std::string& name, size_t firstLine, const std::string& text,
-                    const JsonParseOptions& options, bool wide, JsonValue& value) {
-    if (wide) {
-        return Parse(name, firstLine, text, ConvertString_UTF8_to_WSTRING(text), options, value);
-    }
+                    const JsonParseOptions& options, JsonValue& value) {
     return Parse(name, firstLine, text, text, options, value);
 }

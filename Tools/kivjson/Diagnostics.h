@@ -8,10 +8,9 @@
 #include <string>
 
 // Parses `text`, which begins line `firstLine` of the input `name`, once with
-// `options`; `wide` decodes it to wide characters first and uses the wide
-// parser. On failure prints
+// `options`. On failure prints
 //   FILE:LINE:COLUMN: error: MESSAGE (kivJSON CODE)
 // on stderr, for a malformed token (code 8) followed by ": " and what the
 // text holds there, and returns false.
 bool ParseReporting(const std::string& name, size_t firstLine, const std::string& text,
-                    const JsonParseOptions& options, bool wide, JsonValue& value);
+                    const JsonParseOptions& options, JsonValue& value);

@@ -75,7 +75,7 @@ std::optional<int> Load(const char* command, const char* usage,
             DropByteOrderMark(operands[i].input.text);
         }
         if (!ParseReporting(operands[i].input.name, 1, operands[i].input.text, JsonParseOptions(),
-                            false, operands[i].value)) {
+                            operands[i].value)) {
             status = kExitInvalid;
         }
     }
