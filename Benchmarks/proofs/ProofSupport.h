@@ -2,10 +2,12 @@
 #pragma once
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace proof {
 
@@ -76,6 +78,50 @@ public:
 
 private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+// Compares a writer with its reference text on finite values and their
+// negations, counting the cases, the values its fast path leaves to the
+// fallback, and the mismatches (the first 20 printed).
+struct WriterCheck {
+    const char* referenceName;
+    void (*reference)(double value, char* text);  // writes a terminated text
+    char* (*decided)(double value, char* text);   // the fast path, null when it falls back
+    char* (*write)(double value, char* text);     // the writer, returns the end
+    uint64_t cases = 0;
+    uint64_t fallbacks = 0;
+    uint64_t mismatches = 0;
+
+    void Check(double value) {
+        if (!std::isfinite(value)) {
+            return;
+        }
+        for (double signed_ : {value, -value}) {
+            char expected[40];
+            char got[40];
+            char probe[40];
+            reference(signed_, expected);
+            fallbacks += decided(signed_, probe) == nullptr ? 1 : 0;
+            *write(signed_, got) = '\0';
+            ++cases;
+            if (std::strcmp(expected, got) != 0 && ++mismatches <= 20) {
+                std::printf("MISMATCH %a: got %s, %s %s\n", signed_, got, referenceName, expected);
+            }
+        }
+    }
+
+    // `value` and the `steps` doubles on each side of it.
+    void CheckAround(double value, int steps) {
+        Check(value);
+        double down = value;
+        double up = value;
+        for (int i = 0; i < steps; ++i) {
+            down = std::nextafter(down, 0.0);
+            up = std::nextafter(up, INFINITY);
+            Check(down);
+            Check(up);
+        }
+    }
 };
 
 }  // namespace proof

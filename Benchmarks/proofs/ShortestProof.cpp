@@ -24,40 +24,12 @@
 
 namespace {
 
-struct Tally {
-    uint64_t cases = 0;
-    uint64_t fallbacks = 0;
-    uint64_t mismatches = 0;
-
-    void Check(double value) {
-        if (!std::isfinite(value)) {
-            return;
-        }
-        for (double signed_ : {value, -value}) {
-            char expected[40];
-            char got[40];
-            *std::to_chars(expected, expected + sizeof expected, signed_).ptr = '\0';
-            char probe[40];
-            fallbacks += _Private::WriteDoubleShortestDecided(signed_, probe) == nullptr ? 1 : 0;
-            *_Private::WriteDoubleShortest(signed_, got) = '\0';
-            ++cases;
-            if (std::strcmp(expected, got) != 0 && ++mismatches <= 20) {
-                std::printf("MISMATCH %a: got %s, std::to_chars %s\n", signed_, got, expected);
-            }
-        }
-    }
-
-    void CheckAround(double value, int steps) {
-        Check(value);
-        double down = value;
-        double up = value;
-        for (int i = 0; i < steps; ++i) {
-            down = std::nextafter(down, 0.0);
-            up = std::nextafter(up, INFINITY);
-            Check(down);
-            Check(up);
-        }
-    }
+struct Tally : proof::WriterCheck {
+    Tally()
+        : WriterCheck{
+              "std::to_chars",
+              [](double value, char* text) { *std::to_chars(text, text + 39, value).ptr = '\0'; },
+              _Private::WriteDoubleShortestDecided, _Private::WriteDoubleShortest} {}
 };
 
 }  // namespace

@@ -23,42 +23,14 @@
 
 namespace {
 
-struct Tally {
-    uint64_t cases = 0;
-    uint64_t fallbacks = 0;
-    uint64_t mismatches = 0;
+struct Tally : proof::WriterCheck {
+    Tally()
+        : WriterCheck{"snprintf",
+                      [](double value, char* text) { std::snprintf(text, 40, "%.17g", value); },
+                      _Private::WriteDouble17Decided, _Private::WriteDouble17} {}
+
     uint64_t shortestChecked = 0;
     uint64_t shortestWrong = 0;
-
-    void Check(double value) {
-        if (!std::isfinite(value)) {
-            return;
-        }
-        for (double signed_ : {value, -value}) {
-            char expected[40];
-            char got[40];
-            std::snprintf(expected, sizeof expected, "%.17g", signed_);
-            char probe[40];
-            fallbacks += _Private::WriteDouble17Decided(signed_, probe) == nullptr ? 1 : 0;
-            *_Private::WriteDouble17(signed_, got) = '\0';
-            ++cases;
-            if (std::strcmp(expected, got) != 0 && ++mismatches <= 20) {
-                std::printf("MISMATCH %a: got %s, snprintf %s\n", signed_, got, expected);
-            }
-        }
-    }
-
-    void CheckAround(double value, int steps) {
-        Check(value);
-        double down = value;
-        double up = value;
-        for (int i = 0; i < steps; ++i) {
-            down = std::nextafter(down, 0.0);
-            up = std::nextafter(up, INFINITY);
-            Check(down);
-            Check(up);
-        }
-    }
 
     void CheckShortest(double value) {
         char text[40];
