@@ -110,6 +110,25 @@ struct WriterCheck {
         }
     }
 
+    // Every power of two and the doubles nearest every power of ten, with
+    // their neighbours; the subnormals' boundaries, DBL_MIN and DBL_MAX.
+    void CheckBoundaries() {
+        for (int exponent = -1074; exponent <= 1023; ++exponent) {
+            CheckAround(std::ldexp(1.0, exponent), 2);
+        }
+        for (int exponent = -324; exponent <= 308; ++exponent) {
+            char text[16];
+            std::snprintf(text, sizeof text, "1e%d", exponent);
+            CheckAround(std::strtod(text, nullptr), 3);
+        }
+        for (uint64_t k = 0; k <= 100000; ++k) {
+            Check(FromBits(k));                                   // smallest subnormals
+            Check(FromBits((uint64_t{1} << 52) - 1 - k));         // largest subnormals
+            Check(FromBits((uint64_t{1} << 52) + k));             // DBL_MIN upwards
+            Check(FromBits((uint64_t{0x7FEFFFFFFFFFFFFF}) - k));  // DBL_MAX downwards
+        }
+    }
+
     // `value` and the `steps` doubles on each side of it.
     void CheckAround(double value, int steps) {
         Check(value);

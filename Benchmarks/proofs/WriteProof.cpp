@@ -51,20 +51,7 @@ int main(int argc, char** argv) {
     Tally tally;
     proof::Stopwatch watch;
 
-    for (int exponent = -1074; exponent <= 1023; ++exponent) {
-        tally.CheckAround(std::ldexp(1.0, exponent), 2);
-    }
-    for (int exponent = -324; exponent <= 308; ++exponent) {
-        char text[16];
-        std::snprintf(text, sizeof text, "1e%d", exponent);
-        tally.CheckAround(std::strtod(text, nullptr), 3);
-    }
-    for (uint64_t k = 0; k <= 100000; ++k) {
-        tally.Check(proof::FromBits(k));                                   // smallest subnormals
-        tally.Check(proof::FromBits((uint64_t{1} << 52) - 1 - k));         // largest subnormals
-        tally.Check(proof::FromBits((uint64_t{1} << 52) + k));             // DBL_MIN upwards
-        tally.Check(proof::FromBits((uint64_t{0x7FEFFFFFFFFFFFFF}) - k));  // DBL_MAX downwards
-    }
+    tally.CheckBoundaries();
     tally.Check(DBL_MIN);
     tally.Check(DBL_TRUE_MIN);
     tally.Check(DBL_MAX);
