@@ -1,9 +1,12 @@
-// The pull reader: the grammar's event machine (JSONParserEvents.cpp) over
+// The pull reader: the grammar's event machine (internal/EventMachine.h) over
 // the tokenizer and the tracked sources of JsonParseText.
 #include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
+#include "internal/EventMachine.h"
 #include "internal/ParseDocument.h"
+#include "internal/ParseSources.h"
+#include "internal/TreeBuilder.h"
 
 #include <kivCore/Conversion.h>
 
@@ -36,7 +39,6 @@ namespace {
 template <class Parser>
 class ReaderCoreOf final : public JsonReaderCore {
     using C = typename Parser::CharType;
-    using Grammar = JsonGrammar<C, Parser>;
     using Token = typename Parser::Token;
     static constexpr bool kInMemory = JsonTokenizer<C, Parser>::kInMemory;
 
@@ -46,7 +48,6 @@ public:
         : m_parser(input, options), m_machine(m_parser, m_token) {}
 
     bool Next() override {
-        m_wholeValueRead = false;
         if (!m_machine.Next()) {
             return Failed();
         }
@@ -90,21 +91,17 @@ public:
     }
 
     bool ReadValue(JsonValue& value) override {
-        if (m_machine.Done() || m_wholeValueRead) {
+        if (m_machine.Done()) {
             return false;
         }
         if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
-            // The recursive grammar reads the rest, from the token of the Begin*.
-            typename Grammar::Pending pending;
-            JsonValue built(Grammar::RawValue(m_parser, m_token, pending));
+            // The tree builder reads on to the value's End* through the same machine.
+            JsonValue built(JsonTreeBuilder<Parser>::Build(m_machine, m_token));
             if (m_token.error) {
-                m_machine.Fail(MalformedToken);  // the token's own code is kept
                 return Failed();
             }
-            m_machine.ValueConsumed();
             event = m_machine.event;
             depth = m_machine.Depth();
-            m_wholeValueRead = true;
             value = std::move(built);
             return true;
         }
@@ -145,7 +142,6 @@ private:
     Parser m_parser;
     Token m_token;
     JsonEventMachine<Parser> m_machine;
-    bool m_wholeValueRead = false;  // standing on the End* of a value ReadValue read
     JsonParsePosition m_counted{0, 1, 1};
 };
 
