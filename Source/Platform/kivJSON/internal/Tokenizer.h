@@ -6,6 +6,7 @@
 #include <kivJSON/JSONParser.h>
 #include "NumberScan.h"
 #include "ParseSources.h"
+#include "SpaceScan.h"
 #include "StringScan.h"
 
 #include <kivCore/TextFunctions.h>
@@ -213,11 +214,10 @@ struct JsonTokenizer {
     static void Tokenize(Parser& parser, Token& token) {
         size_t& depth = static_cast<Base&>(parser).m_depth;
         for (;;) {
+            SkipSpaceInMemory(parser);
             CharValue c = Next(parser);
             while (c != kEof && Space(parser, c)) {
-                if constexpr (kNarrowInMemory) {
-                    SkipSpaceRuns(parser);
-                }
+                SkipSpaceInMemory(parser);
                 c = Next(parser);
             }
             if constexpr (kTracked) {
@@ -321,8 +321,12 @@ struct JsonTokenizer {
         if constexpr (kInMemory) {
             const C* p = parser.m_pos;
             const C* const end = parser.m_end;
-            while (p != end && IsCommonWhitespace(*p)) {
-                ++p;
+            if constexpr (sizeof(C) == 1) {
+                p = SkipJsonSpace(p, end);
+            } else {
+                while (p != end && IsCommonWhitespace(*p)) {
+                    ++p;
+                }
             }
             if (p != end && *p == static_cast<C>(separator)) {
                 parser.m_pos = p + 1;
@@ -367,16 +371,10 @@ struct JsonTokenizer {
 
     static bool NoCodePoint(C c) { return static_cast<std::make_unsigned_t<C>>(c) > 0x10FFFF; }
 
-    // Indentation comes in long runs of spaces: eight at a time while they last.
-    static void SkipSpaceRuns(Parser& parser) {
-        constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
-        while (parser.m_end - parser.m_pos >= 8) {
-            uint64_t word;
-            std::memcpy(&word, parser.m_pos, sizeof word);
-            if (word != kEightSpaces) {
-                return;
-            }
-            parser.m_pos += 8;
+    // Narrow text in memory: the common whitespace in one scan (see SpaceScan.h).
+    static void SkipSpaceInMemory([[maybe_unused]] Parser& parser) {
+        if constexpr (kNarrowInMemory) {
+            parser.m_pos = SkipJsonSpace(parser.m_pos, parser.m_end);
         }
     }
 
