@@ -45,7 +45,11 @@ class ReaderCoreOf final : public JsonReaderCore {
 public:
     template <class Input>
     ReaderCoreOf(Input& input, const JsonParseOptions& options)
-        : m_parser(input, options), m_machine(m_parser, m_token) {}
+        : m_parser(input, options), m_machine(m_parser, m_token) {
+        if constexpr (sizeof(C) == 1) {
+            text = &m_token.text;
+        }
+    }
 
     bool Next() override {
         if (!m_machine.Next()) {
@@ -53,26 +57,18 @@ public:
         }
         event = m_machine.event;
         depth = m_machine.Depth();
-        switch (event) {
-            case JsonEvent::Key:
-            case JsonEvent::String:
-                if constexpr (sizeof(C) == 1) {
-                    text = &m_token.text;
-                } else {
-                    m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
-                }
-                break;
-            case JsonEvent::Number:
-                number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
-                         : m_token.isNegative
-                             ? JsonNumber(static_cast<long>(m_token.intValue))
-                             : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
-                break;
-            case JsonEvent::Bool:
-                boolean = m_token.boolValue;
-                break;
-            default:
-                break;
+        // Narrow text is read where the token holds it (see the constructor).
+        if (event == JsonEvent::Number) {
+            number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
+                     : m_token.isNegative
+                         ? JsonNumber(static_cast<long>(m_token.intValue))
+                         : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
+        } else if (event == JsonEvent::Bool) {
+            boolean = m_token.boolValue;
+        } else if constexpr (sizeof(C) > 1) {
+            if (event == JsonEvent::Key || event == JsonEvent::String) {
+                m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
+            }
         }
         return true;
     }
