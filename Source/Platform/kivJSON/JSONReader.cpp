@@ -15,18 +15,15 @@
 
 namespace _Private {
 
-class JsonReaderCore {
+class JsonReaderCore : public JsonReaderCurrent {
 public:
+    JsonReaderCore() { text = &m_converted; }
+
     virtual ~JsonReaderCore() = default;
     virtual bool Next() = 0;
     virtual JsonParsePosition Position() = 0;
     virtual bool ReadValue(JsonValue& value) = 0;
 
-    JsonEvent event = JsonEvent::Null;
-    size_t depth = 0;
-    JsonNumber number{0};
-    bool boolean = false;
-    const std::string* text = &m_converted;
     std::error_code error;
     JsonParsePosition errorPosition{0, 1, 1};
 
@@ -150,13 +147,17 @@ std::unique_ptr<JsonReaderCore> MakeReaderCore(Input& input, const JsonParseOpti
 }  // namespace _Private
 
 JsonReader::JsonReader(const std::string& text, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<char>>(text, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<char>>(text, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(const std::wstring& text, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<wchar_t>>(text, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<wchar_t>>(text, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(std::istream& in, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<char>>(in, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<char>>(in, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(std::wistream& in, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<wchar_t>>(in, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<wchar_t>>(in, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(JsonReader&&) noexcept = default;
 JsonReader& JsonReader::operator=(JsonReader&&) noexcept = default;
 JsonReader::~JsonReader() = default;
@@ -164,23 +165,8 @@ JsonReader::~JsonReader() = default;
 bool JsonReader::Next() {
     return m_core->Next();
 }
-JsonEvent JsonReader::Event() const {
-    return m_core->event;
-}
 JsonParsePosition JsonReader::Position() const {
     return m_core->Position();
-}
-size_t JsonReader::Depth() const {
-    return m_core->depth;
-}
-const std::string& JsonReader::Text() const {
-    return *m_core->text;
-}
-JsonNumber JsonReader::GetNumber() const {
-    return m_core->number;
-}
-bool JsonReader::GetBool() const {
-    return m_core->boolean;
 }
 const std::error_code& JsonReader::Error() const {
     return m_core->error;
