@@ -1,8 +1,9 @@
 // Internal to the library: the grammar as a machine. One event per call, with
 // the open containers on an explicit stack. Each event is handed out while its
-// token is current; the token after it is read by the next call, in the order
-// the recursive grammar reads them, so errors and their positions are the
-// grammar's own.
+// token is current; the token after it is read by the next call. Every parse
+// runs it: the tree builder (TreeBuilder.h) behind JsonValue::Parse,
+// JsonParseText and the exported parser classes, and the pull reader, so all
+// of them give the same verdicts, codes and positions.
 #pragma once
 
 #include <kivJSON/JSONParser.h>
