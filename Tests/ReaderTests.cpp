@@ -159,6 +159,9 @@ TEST(Reader, SkipsAndReadsOneRecordAtATime) {
             continue;
         }
         ASSERT_TRUE(reader.ReadValue(record));
+        // The reader stands on the record's last event.
+        EXPECT_EQ(reader.Event(), record.IsObject() ? JsonEvent::EndObject : JsonEvent::Number);
+        EXPECT_EQ(reader.Depth(), 1u);
         ids += record.IsObject() ? record["id"].Serialize() : "#" + record.Serialize();
     }
     EXPECT_EQ(ids, "1-2#7");
