@@ -3,10 +3,12 @@
 #include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONReader.h>
 #include <kivJSON/JSONWriteOptions.h>
+#include <kivJSON/internal/SpaceScan.h>
 #include <kivJSON/internal/StringScan.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -157,6 +159,9 @@ TEST(Reader, SkipsAndReadsOneRecordAtATime) {
             continue;
         }
         ASSERT_TRUE(reader.ReadValue(record));
+        // The reader stands on the record's last event.
+        EXPECT_EQ(reader.Event(), record.IsObject() ? JsonEvent::EndObject : JsonEvent::Number);
+        EXPECT_EQ(reader.Depth(), 1u);
         ids += record.IsObject() ? record["id"].Serialize() : "#" + record.Serialize();
     }
     EXPECT_EQ(ids, "1-2#7");
@@ -263,6 +268,31 @@ TEST(StringScan, BothPathsFindTheFirstSpecialByte) {
 #if defined(__SSE2__)
             EXPECT_EQ(_Private::FindStringSpecialSse2(begin, end) - begin, static_cast<long>(want))
                 << at;
+#endif
+        }
+    }
+}
+
+// Both whitespace skips stop at the first byte that is not one of the four,
+// wherever it falls in or after a block: bytes next to them in value (0x0B,
+// 0x1F, 0x21) and bytes a signed compare would misplace (0x80, 0xA0).
+TEST(SpaceScan, BothPathsStopAtTheFirstOtherByte) {
+    for (const char other : {'a', '\0', '\x0b', '\x1f', '!', '\x80', '\xa0'}) {
+        for (size_t at = 0; at <= 40; ++at) {
+            std::string text(41, ' ');
+            for (size_t i = 0; i < text.size(); ++i) {
+                text[i] = " \n\r\t"[i % 4];
+            }
+            if (at < text.size()) {
+                text[at] = other;
+            }
+            const char* const begin = text.data();
+            const char* const end = begin + text.size();
+            const long want = static_cast<long>(std::min(at, text.size()));
+            EXPECT_EQ(_Private::SkipJsonSpacePortable(begin, end) - begin, want) << at;
+            EXPECT_EQ(_Private::SkipJsonSpace(begin, end) - begin, want) << at;
+#if defined(__SSE2__)
+            EXPECT_EQ(_Private::SkipJsonSpaceSse2(begin, end) - begin, want) << at;
 #endif
         }
     }

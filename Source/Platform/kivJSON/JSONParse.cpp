@@ -2,7 +2,9 @@
 // the extensions that take options and report where a parse failed.
 #include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONParser.h>
+#include "internal/EventMachine.h"
 #include "internal/ParseDocument.h"
+#include "internal/TreeBuilder.h"
 
 #include <stdexcept>
 
@@ -10,28 +12,24 @@ namespace _Private {
 
 template <class Parser>
 JsonValue JsonParseDocument(Parser& parser, std::error_code& ec, bool keepValueOnLeftOver) {
-    using Grammar = JsonGrammar<typename Parser::CharType, Parser>;
+    using Builder = JsonTreeBuilder<Parser>;
     typename Parser::Token token;
-    Grammar::Tokenize(parser, token);
-    if (token.error) {
+    JsonEventMachine<Parser> machine(parser, token);
+    if (!machine.Next()) {
         ec = token.error;
         return JsonValue();
     }
-    typename Grammar::Pending pending;
-    JsonValue result = Grammar::Value(parser, token, pending);
-    if (token.error) {
-        ec = token.error;
-        return JsonValue();
-    }
-    if (token.kind != Parser::Token::EndOfInput) {
-        ec = std::error_code(LeftOverCharacters, JsonErrorCategory::s_item);
-        if (keepValueOnLeftOver) {
-            return result;
-        }
-        return JsonValue();
+    JsonValue result(Builder::Build(machine, token));
+    if (!token.error && !machine.Next() && !token.error) {
+        ec = token.error;  // cleared: the document ended after its value
+        return result;
     }
     ec = token.error;
-    return result;
+    if (keepValueOnLeftOver &&
+        ec == std::error_code(LeftOverCharacters, JsonErrorCategory::s_item)) {
+        return result;
+    }
+    return JsonValue();
 }
 
 template <class Parser, class Input>

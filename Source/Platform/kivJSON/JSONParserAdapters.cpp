@@ -1,11 +1,11 @@
 // The exported parser classes: each member hands its work to the tokenizer or
-// the grammar, through the base class so that a caller's overrides are honoured.
+// the event machine and tree builder, through the base class so that a caller's overrides are
+// honoured.
 #include <kivJSON/JSONParser.h>
+#include "internal/EventMachine.h"
+#include "internal/TreeBuilder.h"
 
 // ===== JsonParser<C>: the public members run the engine through the base class ============
-
-template <class C>
-using JsonGrammarThroughBase = _Private::JsonGrammar<C, JsonParser<C>>;
 
 template <class C>
 using JsonTokenizerThroughBase = _Private::JsonTokenizer<C, JsonParser<C>>;
@@ -83,28 +83,50 @@ bool JsonParser<C>::CompleteComment(Token& token) {
     return JsonTokenizerThroughBase<C>::GeneralComment(*this, token);
 }
 
+// A value from the current token on (`inside`: from the '[' or '{' the token
+// holds), built from the machine's events; the token then holds the token after it.
+template <class C>
+UniquePtr<_Private::JsonValueTypeImpl> JsonParseThroughBase(JsonParser<C>& parser,
+                                                            typename JsonParser<C>::Token& token,
+                                                            const bool* inside) {
+    _Private::JsonEventMachine<JsonParser<C>> machine(parser, token);
+    if (inside != nullptr) {
+        machine.StartInside(*inside);
+    } else {
+        machine.StartAtToken();
+        if (!machine.Next()) {
+            return _Private::ParserNull();
+        }
+    }
+    UniquePtr<_Private::JsonValueTypeImpl> value =
+        _Private::JsonTreeBuilder<JsonParser<C>>::Build(machine, token);
+    if (token.error) {
+        return value;  // null
+    }
+    JsonTokenizerThroughBase<C>::Tokenize(parser, token);
+    return token.error ? _Private::ParserNull() : value;
+}
+
 template <class C>
 JsonValue JsonParser<C>::ParseValue(Token& token) {
-    typename JsonGrammarThroughBase<C>::Pending pending;
-    return JsonGrammarThroughBase<C>::Value(*this, token, pending);
+    return JsonValue(JsonParseThroughBase(*this, token, nullptr));
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseValue(Token& token) {
-    typename JsonGrammarThroughBase<C>::Pending pending;
-    return JsonGrammarThroughBase<C>::RawValue(*this, token, pending);
+    return JsonParseThroughBase(*this, token, nullptr);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseArray(Token& token) {
-    typename JsonGrammarThroughBase<C>::Pending pending;
-    return JsonGrammarThroughBase<C>::Array(*this, token, pending);
+    const bool inside = false;
+    return JsonParseThroughBase(*this, token, &inside);
 }
 
 template <class C>
 UniquePtr<_Private::JsonValueTypeImpl> JsonParser<C>::_ParseObject(Token& token) {
-    typename JsonGrammarThroughBase<C>::Pending pending;
-    return JsonGrammarThroughBase<C>::Object(*this, token, pending);
+    const bool inside = true;
+    return JsonParseThroughBase(*this, token, &inside);
 }
 
 // ===== JsonStringParser<C>: the scanners over text in memory ==================================

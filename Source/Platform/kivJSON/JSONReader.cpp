@@ -1,9 +1,12 @@
-// The pull reader: the grammar's event machine (JSONParserEvents.cpp) over
+// The pull reader: the grammar's event machine (internal/EventMachine.h) over
 // the tokenizer and the tracked sources of JsonParseText.
 #include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
+#include "internal/EventMachine.h"
 #include "internal/ParseDocument.h"
+#include "internal/ParseSources.h"
+#include "internal/TreeBuilder.h"
 
 #include <kivCore/Conversion.h>
 
@@ -12,18 +15,15 @@
 
 namespace _Private {
 
-class JsonReaderCore {
+class JsonReaderCore : public JsonReaderCurrent {
 public:
+    JsonReaderCore() { text = &m_converted; }
+
     virtual ~JsonReaderCore() = default;
     virtual bool Next() = 0;
     virtual JsonParsePosition Position() = 0;
     virtual bool ReadValue(JsonValue& value) = 0;
 
-    JsonEvent event = JsonEvent::Null;
-    size_t depth = 0;
-    JsonNumber number{0};
-    bool boolean = false;
-    const std::string* text = &m_converted;
     std::error_code error;
     JsonParsePosition errorPosition{0, 1, 1};
 
@@ -36,42 +36,36 @@ namespace {
 template <class Parser>
 class ReaderCoreOf final : public JsonReaderCore {
     using C = typename Parser::CharType;
-    using Grammar = JsonGrammar<C, Parser>;
     using Token = typename Parser::Token;
     static constexpr bool kInMemory = JsonTokenizer<C, Parser>::kInMemory;
 
 public:
     template <class Input>
     ReaderCoreOf(Input& input, const JsonParseOptions& options)
-        : m_parser(input, options), m_machine(m_parser, m_token) {}
+        : m_parser(input, options), m_machine(m_parser, m_token) {
+        if constexpr (sizeof(C) == 1) {
+            text = &m_token.text;
+        }
+    }
 
     bool Next() override {
-        m_wholeValueRead = false;
         if (!m_machine.Next()) {
             return Failed();
         }
         event = m_machine.event;
         depth = m_machine.Depth();
-        switch (event) {
-            case JsonEvent::Key:
-            case JsonEvent::String:
-                if constexpr (sizeof(C) == 1) {
-                    text = &m_token.text;
-                } else {
-                    m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
-                }
-                break;
-            case JsonEvent::Number:
-                number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
-                         : m_token.isNegative
-                             ? JsonNumber(static_cast<long>(m_token.intValue))
-                             : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
-                break;
-            case JsonEvent::Bool:
-                boolean = m_token.boolValue;
-                break;
-            default:
-                break;
+        // Narrow text is read where the token holds it (see the constructor).
+        if (event == JsonEvent::Number) {
+            number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
+                     : m_token.isNegative
+                         ? JsonNumber(static_cast<long>(m_token.intValue))
+                         : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
+        } else if (event == JsonEvent::Bool) {
+            boolean = m_token.boolValue;
+        } else if constexpr (sizeof(C) > 1) {
+            if (event == JsonEvent::Key || event == JsonEvent::String) {
+                m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
+            }
         }
         return true;
     }
@@ -90,21 +84,17 @@ public:
     }
 
     bool ReadValue(JsonValue& value) override {
-        if (m_machine.Done() || m_wholeValueRead) {
+        if (m_machine.Done()) {
             return false;
         }
         if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
-            // The recursive grammar reads the rest, from the token of the Begin*.
-            typename Grammar::Pending pending;
-            JsonValue built(Grammar::RawValue(m_parser, m_token, pending));
+            // The tree builder reads on to the value's End* through the same machine.
+            JsonValue built(JsonTreeBuilder<Parser>::Build(m_machine, m_token));
             if (m_token.error) {
-                m_machine.Fail(MalformedToken);  // the token's own code is kept
                 return Failed();
             }
-            m_machine.ValueConsumed();
             event = m_machine.event;
             depth = m_machine.Depth();
-            m_wholeValueRead = true;
             value = std::move(built);
             return true;
         }
@@ -145,7 +135,6 @@ private:
     Parser m_parser;
     Token m_token;
     JsonEventMachine<Parser> m_machine;
-    bool m_wholeValueRead = false;  // standing on the End* of a value ReadValue read
     JsonParsePosition m_counted{0, 1, 1};
 };
 
@@ -158,13 +147,17 @@ std::unique_ptr<JsonReaderCore> MakeReaderCore(Input& input, const JsonParseOpti
 }  // namespace _Private
 
 JsonReader::JsonReader(const std::string& text, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<char>>(text, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<char>>(text, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(const std::wstring& text, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<wchar_t>>(text, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStringParser<wchar_t>>(text, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(std::istream& in, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<char>>(in, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<char>>(in, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(std::wistream& in, const JsonParseOptions& options)
-    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<wchar_t>>(in, options)) {}
+    : m_core(_Private::MakeReaderCore<_Private::JsonTrackedStreamParser<wchar_t>>(in, options)),
+      m_current(m_core.get()) {}
 JsonReader::JsonReader(JsonReader&&) noexcept = default;
 JsonReader& JsonReader::operator=(JsonReader&&) noexcept = default;
 JsonReader::~JsonReader() = default;
@@ -172,23 +165,8 @@ JsonReader::~JsonReader() = default;
 bool JsonReader::Next() {
     return m_core->Next();
 }
-JsonEvent JsonReader::Event() const {
-    return m_core->event;
-}
 JsonParsePosition JsonReader::Position() const {
     return m_core->Position();
-}
-size_t JsonReader::Depth() const {
-    return m_core->depth;
-}
-const std::string& JsonReader::Text() const {
-    return *m_core->text;
-}
-JsonNumber JsonReader::GetNumber() const {
-    return m_core->number;
-}
-bool JsonReader::GetBool() const {
-    return m_core->boolean;
 }
 const std::error_code& JsonReader::Error() const {
     return m_core->error;

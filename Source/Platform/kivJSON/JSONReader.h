@@ -30,6 +30,15 @@ enum class JsonEvent : int {
 
 namespace _Private {
 class JsonReaderCore;
+
+// The current event as the reader's inline accessors read it.
+struct JsonReaderCurrent {
+    JsonEvent event = JsonEvent::Null;
+    size_t depth = 0;
+    JsonNumber number{0};
+    bool boolean = false;
+    const std::string* text = nullptr;
+};
 }  // namespace _Private
 
 class KIVJSON_API JsonReader {
@@ -51,18 +60,18 @@ public:
     // when the input is not JSON (Error() and ErrorPosition() tell why and where).
     bool Next();
 
-    JsonEvent Event() const;
+    JsonEvent Event() const { return m_current->event; }
     // Where the current event's token starts (offset, line and column as
     // JsonParsePosition counts them).
     JsonParsePosition Position() const;
     // Containers open after the current event: 1 for the outermost Begin*, 0
     // after its End*.
-    size_t Depth() const;
+    size_t Depth() const { return m_current->depth; }
     // The text of a Key or String event: UTF-8 as read (wide text converted,
     // as a tree stores it); valid until the next call of Next.
-    const std::string& Text() const;
-    JsonNumber GetNumber() const;
-    bool GetBool() const;
+    const std::string& Text() const { return *m_current->text; }
+    JsonNumber GetNumber() const { return m_current->number; }
+    bool GetBool() const { return m_current->boolean; }
 
     // At a Begin* event reads on to its End*; at any other event does nothing.
     // False on a failure.
@@ -78,6 +87,7 @@ public:
 
 private:
     std::unique_ptr<_Private::JsonReaderCore> m_core;
+    const _Private::JsonReaderCurrent* m_current;  // the core's, read inline
 };
 
 class JsonEventWriter;

@@ -54,6 +54,9 @@ struct JsonTreeAccess {
         return (type == JsonType::Array || type == JsonType::Object) && value.Size() != 0;
     }
 
+    // Gives `slot` (a member's value reserved with a null implementation) its value.
+    static void Place(JsonValue& slot, UniquePtr<JsonValueTypeImpl>& impl) { slot.m_impl = impl; }
+
     // A string value that takes `text` over instead of copying it.
     static UniquePtr<JsonValueTypeImpl> StringTakingText(std::string&& text, bool escapes) {
         UniquePtr<JsonValueTypeImpl> value =

@@ -1,7 +1,10 @@
-// The scanner of number literals: it validates a literal, gathers its
-// significant digits and decimal exponent on the way, and converts it exactly.
+// Internal to the library: the scanner of number literals. It validates a
+// literal, gathers its significant digits and decimal exponent on the way, and
+// converts it exactly.
+#pragma once
+
 #include <kivJSON/JSONParser.h>
-#include "internal/NumberText.h"
+#include "NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace _Private {
 
 // Only ASCII digits count, in either width.
 template <class V>
@@ -60,7 +63,7 @@ private:
 };
 
 // Writes `value` in decimal at the start of the buffer; returns the length.
-size_t print_llu(ParserNumberText& buffer, unsigned long value) {
+inline size_t print_llu(ParserNumberText& buffer, unsigned long value) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof(digits), value);
     const size_t length = static_cast<size_t>(result.ptr - digits);
@@ -71,14 +74,14 @@ size_t print_llu(ParserNumberText& buffer, unsigned long value) {
 }
 
 // The "C" locale, for strtod: the decimal point must not follow the caller's locale.
-locale_t ParserCLocale() {
+inline locale_t ParserCLocale() {
     static const locale_t s_c = newlocale(LC_ALL_MASK, "C", locale_t{});
     return s_c;
 }
 
 // Exact and locale-independent. Out of range, strtod gives what users expect
 // of an overflow (infinity) or underflow (zero or a subnormal).
-double anystod(const char* first, const char* last, ParserNumberText& scratch) {
+inline double anystod(const char* first, const char* last, ParserNumberText& scratch) {
     double result = 0.0;
     const auto converted = std::from_chars(first, last, result);
     if (converted.ec == std::errc::result_out_of_range) {
@@ -90,10 +93,6 @@ double anystod(const char* first, const char* last, ParserNumberText& scratch) {
     }
     return result;
 }
-
-}  // namespace
-
-namespace _Private {
 
 // Written once over the cursor it reads through: the tokenizer's source one
 // character at a time, or a pointer into text in memory (Cursor::kInMemory),

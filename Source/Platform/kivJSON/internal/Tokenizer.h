@@ -1,7 +1,13 @@
-// The tokenizer and the scanners of string and comment literals,
-// written once over the character type and the source they read from.
+// Internal to the library: the tokenizer and the scanners of string and
+// comment literals, written once over the character type and the source they
+// read from.
+#pragma once
+
 #include <kivJSON/JSONParser.h>
-#include "internal/StringScan.h"
+#include "NumberScan.h"
+#include "ParseSources.h"
+#include "SpaceScan.h"
+#include "StringScan.h"
 
 #include <kivCore/TextFunctions.h>
 
@@ -9,14 +15,15 @@
 #include <cctype>
 #include <cstring>
 #include <cwctype>
+#include <string>
 #include <type_traits>
 
-namespace {
+namespace _Private {
 
-constexpr size_t kMaxNestingDepth = 128;
+inline constexpr size_t kMaxNestingDepth = 128;
 
 // Hex digit values for "\u" escapes; -1 marks a non-digit.
-constexpr signed char s_hexValEscapeLUT[128] = {
+inline constexpr signed char s_hexValEscapeLUT[128] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  //
@@ -34,15 +41,15 @@ template <class V>
 bool IsCommonWhitespace(V c) {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t';
 }
-bool IsWhitespace(int c) {
+inline bool IsWhitespace(int c) {
     return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::isspace(c) != 0);
 }
-bool IsWhitespace(unsigned int c) {
+inline bool IsWhitespace(unsigned int c) {
     return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::iswspace(c) != 0);
 }
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool IsValidUtf8(const std::string& text) {
+inline bool IsValidUtf8(const std::string& text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = p + text.size();
     while (p != end) {
@@ -85,15 +92,11 @@ void RecordParseError(typename JsonParser<C>::Token& token, JsonErrorCode code) 
     }
 }
 
-UniquePtr<_Private::JsonValueTypeImpl> ParserNull() {
-    return _Private::JsonMakeUnique<_Private::JsonNullTypeImpl>();
-}
-
 // --- "\u" escapes ------------------------------------------------------------------------
 
 // Narrow text: the core library encodes UTF-16 as UTF-8 (a surrogate without
 // its partner becomes U+FFFD there). ASCII needs no conversion.
-void ConvertAppendUnicodeUnit(JsonParser<char>::Token& token, char16_t unit) {
+inline void ConvertAppendUnicodeUnit(JsonParser<char>::Token& token, char16_t unit) {
     if (unit < 0x80) {
         token.text.push_back(static_cast<char>(unit));
         return;
@@ -101,20 +104,21 @@ void ConvertAppendUnicodeUnit(JsonParser<char>::Token& token, char16_t unit) {
     token.text += ConvertString_UTF16_to_UTF8(std::u16string(1, unit));
 }
 
-void ConvertAppendUnicodePair(JsonParser<char>::Token& token, char16_t high, char16_t low) {
+inline void ConvertAppendUnicodePair(JsonParser<char>::Token& token, char16_t high, char16_t low) {
     const char16_t units[2] = {high, low};
     token.text += ConvertString_UTF16_to_UTF8(std::u16string(units, 2));
 }
 
 // Wide text: one element per code point. A lone surrogate keeps its unit value.
-void ConvertAppendUnicodeUnit(JsonParser<wchar_t>::Token& token, char16_t unit) {
+inline void ConvertAppendUnicodeUnit(JsonParser<wchar_t>::Token& token, char16_t unit) {
     token.text.push_back(static_cast<wchar_t>(unit));
 }
 
 // A high surrogate whose partner is no low surrogate becomes U+FFFD, and the
 // partner a character of its own (U+FFFD again if it is a high surrogate too),
 // so that both widths store the same text, as the narrow conversion does.
-void ConvertAppendUnicodePair(JsonParser<wchar_t>::Token& token, char16_t high, char16_t low) {
+inline void ConvertAppendUnicodePair(JsonParser<wchar_t>::Token& token, char16_t high,
+                                     char16_t low) {
     if (low < 0xDC00 || low > 0xDFFF) {
         const bool surrogate = low >= 0xD800 && low <= 0xDBFF;
         token.text.push_back(static_cast<wchar_t>(0xFFFD));
@@ -123,12 +127,6 @@ void ConvertAppendUnicodePair(JsonParser<wchar_t>::Token& token, char16_t high, 
     }
     token.text.push_back(static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00)));
 }
-
-// --- Number text -------------------------------------------------------------------------
-
-}  // namespace
-
-namespace _Private {
 
 // The tokenizer and the scanners, written once over the parser they read from.
 // JsonParser<C>'s public members run them through the base class, so every
@@ -216,11 +214,10 @@ struct JsonTokenizer {
     static void Tokenize(Parser& parser, Token& token) {
         size_t& depth = static_cast<Base&>(parser).m_depth;
         for (;;) {
+            SkipSpaceInMemory(parser);
             CharValue c = Next(parser);
             while (c != kEof && Space(parser, c)) {
-                if constexpr (kNarrowInMemory) {
-                    SkipSpaceRuns(parser);
-                }
+                SkipSpaceInMemory(parser);
                 c = Next(parser);
             }
             if constexpr (kTracked) {
@@ -324,8 +321,12 @@ struct JsonTokenizer {
         if constexpr (kInMemory) {
             const C* p = parser.m_pos;
             const C* const end = parser.m_end;
-            while (p != end && IsCommonWhitespace(*p)) {
-                ++p;
+            if constexpr (sizeof(C) == 1) {
+                p = SkipJsonSpace(p, end);
+            } else {
+                while (p != end && IsCommonWhitespace(*p)) {
+                    ++p;
+                }
             }
             if (p != end && *p == static_cast<C>(separator)) {
                 parser.m_pos = p + 1;
@@ -370,16 +371,10 @@ struct JsonTokenizer {
 
     static bool NoCodePoint(C c) { return static_cast<std::make_unsigned_t<C>>(c) > 0x10FFFF; }
 
-    // Indentation comes in long runs of spaces: eight at a time while they last.
-    static void SkipSpaceRuns(Parser& parser) {
-        constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
-        while (parser.m_end - parser.m_pos >= 8) {
-            uint64_t word;
-            std::memcpy(&word, parser.m_pos, sizeof word);
-            if (word != kEightSpaces) {
-                return;
-            }
-            parser.m_pos += 8;
+    // Narrow text in memory: the common whitespace in one scan (see SpaceScan.h).
+    static void SkipSpaceInMemory([[maybe_unused]] Parser& parser) {
+        if constexpr (kNarrowInMemory) {
+            parser.m_pos = SkipJsonSpace(parser.m_pos, parser.m_end);
         }
     }
 

@@ -1,0 +1,162 @@
+// Internal to the library: builds a tree from the event machine's events. One
+// loop drives the machine and builds; both are templates over the exact
+// source, so the machine's Next, the tokenizer and the builder compile into
+// one function without an indirect call per event.
+#pragma once
+
+#include <kivJSON/JSONParser.h>
+#include <kivJSON/JSONPrivateImpl.h>
+#include "EventMachine.h"
+#include "Tokenizer.h"
+#include "TreeAccess.h"
+
+#include <kivCore/Conversion.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace _Private {
+
+// The UTF-8 key of an object member.
+inline std::string ParserKeyToUtf8(std::string&& key) {
+    return std::move(key);
+}
+inline std::string ParserKeyToUtf8(std::wstring&& key) {
+    return ConvertTo<std::string, std::wstring>(key);
+}
+
+inline UniquePtr<JsonValueTypeImpl> ParserNull() {
+    return JsonMakeUnique<JsonNullTypeImpl>();
+}
+
+template <class Parser>
+struct JsonTreeBuilder {
+    using C = typename Parser::CharType;
+    using Token = typename Parser::Token;
+    using Machine = JsonEventMachine<Parser>;
+
+    // Narrow text in memory is assigned to the token in one piece at its exact
+    // size, so a value may take it over. The other sources append a character
+    // at a time: their token keeps its capacity for the next literal, and a
+    // value gets a copy.
+    static constexpr bool kTakeText = JsonTokenizer<C, Parser>::kNarrowInMemory;
+
+    static std::basic_string<C> TakeText(Token& token) {
+        if constexpr (kTakeText) {
+            return std::move(token.text);
+        } else {
+            return token.text;
+        }
+    }
+
+    // Children of the containers being built wait here, so that each container
+    // is allocated once, at its exact size, when it is complete. A member is
+    // added at its key, with a null implementation until its value is complete
+    // (the members of a container inside it come and go after it); `firsts`
+    // holds where the children of each open container start.
+    struct Pending {
+        std::vector<JsonValue> elements;
+        std::vector<JsonObject::Member> members;
+        std::vector<size_t> firsts;
+    };
+
+    // Moves the children from `first` on out of `pending` into their container.
+    template <class Child>
+    static void Adopt(std::vector<Child>& pending, size_t first, std::vector<Child>& children) {
+        children.reserve(pending.size() - first);
+        std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
+                  std::back_inserter(children));
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+    }
+
+    // The key of a member in UTF-8: taken over from the token where it can be.
+    static decltype(auto) KeyText(Token& token) {
+        if constexpr (kTakeText) {
+            return std::move(token.text);
+        } else {
+            return ParserKeyToUtf8(std::basic_string<C>(token.text));
+        }
+    }
+
+    [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> Scalar(const Machine& machine,
+                                                                      Token& token) {
+        switch (machine.event) {
+            case JsonEvent::String:
+                if constexpr (kTakeText) {
+                    return JsonTreeAccess::StringTakingText(TakeText(token), token.hasEscapes);
+                } else {
+                    return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+                }
+            case JsonEvent::Number:
+                if (token.kind == Token::Double) {
+                    return JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
+                }
+                if (token.isNegative) {
+                    return JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
+                }
+                return JsonMakeUnique<JsonNumberTypeImpl>(
+                    static_cast<unsigned long>(token.uintValue));
+            case JsonEvent::Bool:
+                return JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
+            default:
+                return ParserNull();
+        }
+    }
+
+    // The value whose first event the machine has just handed out; the machine
+    // then stands on the value's last event. Null, with the token's error set,
+    // on a failure.
+    static UniquePtr<JsonValueTypeImpl> Build(Machine& machine, Token& token) {
+        const JsonEvent first = machine.event;
+        if (first != JsonEvent::BeginArray && first != JsonEvent::BeginObject) {
+            return Scalar(machine, token);
+        }
+        Pending pending;
+        const size_t outer = machine.Depth() - 1;
+        for (;;) {
+            UniquePtr<JsonValueTypeImpl> value;
+            switch (machine.event) {
+                case JsonEvent::BeginArray:
+                    pending.firsts.push_back(pending.elements.size());
+                    break;
+                case JsonEvent::BeginObject:
+                    pending.firsts.push_back(pending.members.size());
+                    break;
+                case JsonEvent::Key:
+                    pending.members.emplace_back(KeyText(token),
+                                                 JsonValue(UniquePtr<JsonValueTypeImpl>()));
+                    break;
+                case JsonEvent::EndArray:
+                    value = JsonMakeUnique<JsonArrayTypeImpl>();
+                    Adopt(pending.elements, pending.firsts.back(),
+                          JsonTreeAccess::Elements(*value));
+                    pending.firsts.pop_back();
+                    break;
+                case JsonEvent::EndObject:
+                    value = JsonMakeUnique<JsonObjectTypeImpl>();
+                    Adopt(pending.members, pending.firsts.back(), JsonTreeAccess::Members(*value));
+                    pending.firsts.pop_back();
+                    break;
+                default:
+                    value = Scalar(machine, token);
+                    break;
+            }
+            if (value) {
+                if (machine.Depth() == outer) {
+                    return value;
+                }
+                if (machine.InObject()) {
+                    JsonTreeAccess::Place(pending.members.back().second, value);
+                } else {
+                    pending.elements.push_back(JsonValue(value));
+                }
+            }
+            if (!machine.Next()) {
+                return ParserNull();
+            }
+        }
+    }
+};
+
+}  // namespace _Private
