@@ -8,6 +8,7 @@
 #include "ParseSources.h"
 #include "SpaceScan.h"
 #include "StringScan.h"
+#include "Utf8.h"
 
 #include <kivCore/TextFunctions.h>
 
@@ -46,43 +47,6 @@ inline bool IsWhitespace(int c) {
 }
 inline bool IsWhitespace(unsigned int c) {
     return IsCommonWhitespace(c) || ((c < ' ' || c >= 0x7F) && std::iswspace(c) != 0);
-}
-
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-inline bool IsValidUtf8(const std::string& text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = p + text.size();
-    while (p != end) {
-        const unsigned lead = *p++;
-        if (lead < 0x80) {
-            continue;
-        }
-        // The length of the sequence and the range of its second byte.
-        int rest = 0;
-        unsigned low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            rest = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            rest = 2;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            rest = 3;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (end - p < rest || *p < low || *p > high) {
-            return false;
-        }
-        for (++p, --rest; rest > 0; ++p, --rest) {
-            if ((*p & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 template <class C>
@@ -355,7 +319,7 @@ struct JsonTokenizer {
     // that element (escapes never make one).
     static bool ValidText(Parser& parser, const Token& token) {
         if constexpr (sizeof(C) == 1) {
-            return !Strict(parser) || IsValidUtf8(token.text);
+            return !Strict(parser) || IsWellFormedUtf8(token.text.data(), token.text.size());
         } else if constexpr (kTracked && kInMemory) {
             const C* const first = parser.m_begin + parser.tokenStart.offset + 1;
             const C* const bad = std::find_if(first, parser.m_pos, NoCodePoint);
