@@ -237,17 +237,10 @@ struct JsonTokenizer {
                     failure = MalformedNumber;
                     break;
                 case 't':
-                    if (Keyword(parser, "rue")) {
-                        token.kind = Token::Bool;
-                        token.boolValue = true;
-                        return;
-                    }
-                    failure = MalformedLiteral;
-                    break;
                 case 'f':
-                    if (Keyword(parser, "alse")) {
+                    if (Keyword(parser, c == 't' ? "rue" : "alse")) {
                         token.kind = Token::Bool;
-                        token.boolValue = false;
+                        token.boolValue = c == 't';
                         return;
                     }
                     failure = MalformedLiteral;
