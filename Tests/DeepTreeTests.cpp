@@ -110,6 +110,7 @@ TEST(CallerSubclass, NestedCopiedComparedAndDestroyedThroughItsVirtuals) {
         EXPECT_TRUE(copy == tree);
         EXPECT_TRUE(tree == JsonValue::Parse("[1,[2.0,[]]]"));
         EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.4,[]]]"));
+        EXPECT_FALSE(JsonValue::Parse("[1,[2.4,[]]]") == tree);  // our number on the left
         EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.0,{}]]"));
     }
     EXPECT_EQ(g_counts.destroyed, g_counts.made);
