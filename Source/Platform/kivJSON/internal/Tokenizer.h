@@ -524,22 +524,32 @@ struct JsonTokenizer {
         return false;
     }
 
-    // Copies the runs between escapes in one piece each.
-    static bool MemoryStringLiteral(Parser& parser, Token& token) {
-        token.hasEscapes = false;
-        const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
-        token.text.assign(parser.m_pos, p);
+    // How a run of plain characters that stops at `p` ends: past its closing
+    // quote (the string is complete), past a backslash (an escape follows), or
+    // not at all (the text ran out, or a raw control character).
+    enum class RunEnd { Quote, Backslash, Bad };
+    static RunEnd EndOfRun(Parser& parser, Token& token, const C* p) {
         if (p == parser.m_end) {
             parser.m_pos = parser.m_end;
-            return false;
+            return RunEnd::Bad;
         }
         parser.m_pos = p + 1;
         if (*p == '"') {
             token.kind = Token::String;
-            return true;
+            return RunEnd::Quote;
         }
-        if (*p != '\\') {
-            return false;  // a raw control character
+        return *p == '\\' ? RunEnd::Backslash : RunEnd::Bad;
+    }
+
+    // Copies the runs between escapes in one piece each; the first is
+    // assigned at its exact size, so a value may take the text over.
+    static bool MemoryStringLiteral(Parser& parser, Token& token) {
+        token.hasEscapes = false;
+        const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
+        token.text.assign(parser.m_pos, p);
+        const RunEnd end = EndOfRun(parser, token, p);
+        if (end != RunEnd::Backslash) {
+            return end == RunEnd::Quote;
         }
         token.hasEscapes = true;
         return MemoryStringAfterBackslash(parser, token);
@@ -553,17 +563,9 @@ struct JsonTokenizer {
             }
             const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
             token.text.append(parser.m_pos, p);
-            if (p == parser.m_end) {
-                parser.m_pos = parser.m_end;
-                return false;
-            }
-            parser.m_pos = p + 1;
-            if (*p == '"') {
-                token.kind = Token::String;
-                return true;
-            }
-            if (*p != '\\') {
-                return false;  // a raw control character
+            const RunEnd end = EndOfRun(parser, token, p);
+            if (end != RunEnd::Backslash) {
+                return end == RunEnd::Quote;
             }
         }
     }
