@@ -31,6 +31,12 @@ Outcome Drain(JsonReader&& reader, const JsonWriteOptions& options = {}) {
     while (reader.Next()) {
         JsonValue scalar;
         const JsonEvent event = reader.Event();
+        if (event == JsonEvent::Key || event == JsonEvent::String) {
+            // The view as read, then the copy Text() makes, then the view again.
+            const std::string view(reader.TextView());
+            EXPECT_EQ(reader.Text(), view);
+            EXPECT_EQ(reader.TextView(), view);
+        }
         if (reader.Depth() != 0 && (event == JsonEvent::Number || event == JsonEvent::String)) {
             complete = reader.ReadValue(scalar) && writer.Value(scalar) && complete;
         } else {

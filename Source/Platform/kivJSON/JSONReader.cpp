@@ -17,7 +17,15 @@ namespace _Private {
 
 class JsonReaderCore : public JsonReaderCurrent {
 public:
-    JsonReaderCore() { text = &m_converted; }
+    // The text of the current Key or String event as a string: copied on the
+    // first call when the view points into the text read.
+    const std::string& Text() {
+        if (view.data() != m_text.data() || view.size() != m_text.size()) {
+            m_text.assign(view);
+            view = m_text;
+        }
+        return m_text;
+    }
 
     virtual ~JsonReaderCore() = default;
     virtual bool Next() = 0;
@@ -28,7 +36,7 @@ public:
     JsonParsePosition errorPosition{0, 1, 1};
 
 protected:
-    std::string m_converted;  // a wide source's text as UTF-8
+    std::string m_text;  // Text(), or a wide source's text as UTF-8
 };
 
 namespace {
@@ -42,11 +50,7 @@ class ReaderCoreOf final : public JsonReaderCore {
 public:
     template <class Input>
     ReaderCoreOf(Input& input, const JsonParseOptions& options)
-        : m_parser(input, options), m_machine(m_parser, m_token) {
-        if constexpr (sizeof(C) == 1) {
-            text = &m_token.text;
-        }
-    }
+        : m_parser(input, options), m_machine(m_parser, m_token) {}
 
     bool Next() override {
         if (!m_machine.Next()) {
@@ -54,7 +58,6 @@ public:
         }
         event = m_machine.event;
         depth = m_machine.Depth();
-        // Narrow text is read where the token holds it (see the constructor).
         if (event == JsonEvent::Number) {
             number = m_token.kind == Token::Double ? JsonNumber(m_token.doubleValue)
                      : m_token.isNegative
@@ -62,9 +65,12 @@ public:
                          : JsonNumber(static_cast<unsigned long>(m_token.uintValue));
         } else if (event == JsonEvent::Bool) {
             boolean = m_token.boolValue;
-        } else if constexpr (sizeof(C) > 1) {
-            if (event == JsonEvent::Key || event == JsonEvent::String) {
-                m_converted = ConvertTo<std::string, std::wstring>(m_token.text);
+        } else if (event == JsonEvent::Key || event == JsonEvent::String) {
+            if constexpr (sizeof(C) == 1) {
+                view = JsonTokenizer<C, Parser>::TokenText(m_parser, m_token);
+            } else {
+                m_text = ConvertTo<std::string, std::wstring>(m_token.text);
+                view = m_text;
             }
         }
         return true;
@@ -100,8 +106,9 @@ public:
         }
         switch (event) {
             case JsonEvent::String:
-                value =
-                    JsonValue(JsonMakeUnique<JsonStringTypeImpl>(m_token.text, m_token.hasEscapes));
+                value = JsonValue(JsonMakeUnique<JsonStringTypeImpl>(
+                    std::basic_string<C>(JsonTokenizer<C, Parser>::TokenText(m_parser, m_token)),
+                    m_token.hasEscapes));
                 return true;
             case JsonEvent::Number:
                 if (number.m_kind == JsonNumber::Double) {
@@ -164,6 +171,9 @@ JsonReader::~JsonReader() = default;
 
 bool JsonReader::Next() {
     return m_core->Next();
+}
+const std::string& JsonReader::Text() const {
+    return m_core->Text();
 }
 JsonParsePosition JsonReader::Position() const {
     return m_core->Position();

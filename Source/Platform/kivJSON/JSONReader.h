@@ -14,6 +14,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 enum class JsonEvent : int {
@@ -37,7 +38,7 @@ struct JsonReaderCurrent {
     size_t depth = 0;
     JsonNumber number{0};
     bool boolean = false;
-    const std::string* text = nullptr;
+    std::string_view view;  // the text of a Key or String event
 };
 }  // namespace _Private
 
@@ -68,8 +69,11 @@ public:
     // after its End*.
     size_t Depth() const { return m_current->depth; }
     // The text of a Key or String event: UTF-8 as read (wide text converted,
-    // as a tree stores it); valid until the next call of Next.
-    const std::string& Text() const { return *m_current->text; }
+    // as a tree stores it); valid until the next call of Next. A string
+    // without escapes in text in memory is not copied unless Text() asks
+    // for it: TextView() gives it where it stands.
+    std::string_view TextView() const { return m_current->view; }
+    const std::string& Text() const;
     JsonNumber GetNumber() const { return m_current->number; }
     bool GetBool() const { return m_current->boolean; }
 

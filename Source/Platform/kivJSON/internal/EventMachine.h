@@ -12,8 +12,6 @@
 
 #include <cstddef>
 
-#include <cstddef>
-
 namespace _Private {
 
 template <class Parser>
@@ -83,6 +81,8 @@ public:
         }
     }
 
+    // The source the tokens are read from.
+    const Parser& Source() const { return m_parser; }
     // Containers open after the current event.
     size_t Depth() const { return m_depth; }
     // Whether the innermost open container is an object.

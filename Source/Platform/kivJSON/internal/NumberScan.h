@@ -10,6 +10,7 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -109,6 +110,19 @@ struct JsonNumberScanner {
     static bool ParseInt64(Cursor& cursor, CharValue c, unsigned long& value) {
         constexpr unsigned long kLastSafe = 1844674407370955161ul;  // (2^64 - 1) / 10
         value = static_cast<unsigned long>(c - '0');
+        if constexpr (kInMemory) {
+            // Any 19 digits fit in 64 bits: the 18 after the first need no
+            // check, and only a longer run goes on to the checked loop.
+            const C* p = cursor.pos;
+            const C* const last = p + std::min<std::ptrdiff_t>(18, cursor.end - p);
+            for (; p != last && IsParserDigit(*p); ++p) {
+                value = value * 10 + static_cast<unsigned>(*p - '0');
+            }
+            cursor.pos = p;
+            if (p != last) {
+                return true;
+            }
+        }
         for (CharValue p = cursor.Peek(); IsParserDigit(p); p = cursor.Peek()) {
             const unsigned digit = static_cast<unsigned>(p - '0');
             if (value > kLastSafe || (value == kLastSafe && digit > 5)) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace _Private {
 
@@ -50,6 +51,12 @@ public:
     }
 
     const C* const m_begin;
+    // The last string literal read, when it had no escapes: left where it
+    // stands in the text instead of copied into the token (see
+    // JsonTokenizer::kTextInPlace). Empty and unused after one with escapes,
+    // whose decoded text is in the token.
+    std::basic_string_view<C> textInPlace;
+    bool hasTextInPlace = false;
 };
 
 // A stream: every character read moves the position on.

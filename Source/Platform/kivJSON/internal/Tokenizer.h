@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cwctype>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace _Private {
@@ -112,6 +113,36 @@ struct JsonTokenizer {
     static constexpr bool kNarrowInMemory = kInMemory && sizeof(C) == 1;
     // The parses that take options: strict mode and the start of each token.
     static constexpr bool kTracked = std::is_base_of_v<JsonParseTracking, Parser>;
+    // Narrow text in memory with options (JsonParseText, the pull reader): a
+    // string literal without escapes is not copied into the token; the parser
+    // keeps a view of it where it stands. The reader hands that view out
+    // without copying, and a tree copies it once, into the value.
+    static constexpr bool kTextInPlace = kNarrowInMemory && kTracked;
+
+    // The text of the string literal just read.
+    static std::basic_string_view<C> TokenText(const Parser& parser, const Token& token) {
+        if constexpr (kTextInPlace) {
+            if (parser.hasTextInPlace) {
+                return parser.textInPlace;
+            }
+        }
+        return token.text;
+    }
+
+    // The text of the string literal just read, taken over from the token
+    // where it holds it at its exact size.
+    static std::basic_string<C> TakeTokenText(const Parser& parser, Token& token) {
+        if constexpr (kTextInPlace) {
+            if (parser.hasTextInPlace) {
+                return std::basic_string<C>(parser.textInPlace);
+            }
+        }
+        if constexpr (kNarrowInMemory) {
+            return std::move(token.text);
+        } else {
+            return token.text;
+        }
+    }
 
     static bool Strict([[maybe_unused]] const Parser& parser) {
         if constexpr (kTracked) {
@@ -312,7 +343,11 @@ struct JsonTokenizer {
     // that element (escapes never make one).
     static bool ValidText(Parser& parser, const Token& token) {
         if constexpr (sizeof(C) == 1) {
-            return !Strict(parser) || IsWellFormedUtf8(token.text.data(), token.text.size());
+            if (!Strict(parser)) {
+                return true;
+            }
+            const std::basic_string_view<C> text = TokenText(parser, token);
+            return IsWellFormedUtf8(text.data(), text.size());
         } else if constexpr (kTracked && kInMemory) {
             const C* const first = parser.m_begin + parser.tokenStart.offset + 1;
             const C* const bad = std::find_if(first, parser.m_pos, NoCodePoint);
@@ -542,12 +577,22 @@ struct JsonTokenizer {
     }
 
     // Copies the runs between escapes in one piece each; the first is
-    // assigned at its exact size, so a value may take the text over.
+    // assigned at its exact size, so a value may take the text over. Without
+    // escapes nothing is copied where the text stays in place.
     static bool MemoryStringLiteral(Parser& parser, Token& token) {
         token.hasEscapes = false;
-        const C* const p = FindStringSpecial(parser.m_pos, parser.m_end);
-        token.text.assign(parser.m_pos, p);
+        const C* const first = parser.m_pos;
+        const C* const p = FindStringSpecial(first, parser.m_end);
         const RunEnd end = EndOfRun(parser, token, p);
+        if constexpr (kTextInPlace) {
+            parser.hasTextInPlace = end != RunEnd::Backslash;
+            if (parser.hasTextInPlace) {
+                parser.textInPlace =
+                    std::basic_string_view<C>(first, static_cast<size_t>(p - first));
+                return end == RunEnd::Quote;
+            }
+        }
+        token.text.assign(first, p);
         if (end != RunEnd::Backslash) {
             return end == RunEnd::Quote;
         }

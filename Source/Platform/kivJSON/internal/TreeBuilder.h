@@ -36,19 +36,7 @@ struct JsonTreeBuilder {
     using Token = typename Parser::Token;
     using Machine = JsonEventMachine<Parser>;
 
-    // Narrow text in memory is assigned to the token in one piece at its exact
-    // size, so a value may take it over. The other sources append a character
-    // at a time: their token keeps its capacity for the next literal, and a
-    // value gets a copy.
-    static constexpr bool kTakeText = JsonTokenizer<C, Parser>::kNarrowInMemory;
-
-    static std::basic_string<C> TakeText(Token& token) {
-        if constexpr (kTakeText) {
-            return std::move(token.text);
-        } else {
-            return token.text;
-        }
-    }
+    using Tokens = JsonTokenizer<C, Parser>;
 
     // Children of the containers being built wait here, so that each container
     // is allocated once, at its exact size, when it is complete. A member is
@@ -70,10 +58,10 @@ struct JsonTreeBuilder {
         pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
     }
 
-    // The key of a member in UTF-8: taken over from the token where it can be.
-    static decltype(auto) KeyText(Token& token) {
-        if constexpr (kTakeText) {
-            return std::move(token.text);
+    // The key of a member in UTF-8, given its storage once where it can be.
+    static std::string KeyText(const Machine& machine, Token& token) {
+        if constexpr (sizeof(C) == 1) {
+            return Tokens::TakeTokenText(machine.Source(), token);
         } else {
             return ParserKeyToUtf8(std::basic_string<C>(token.text));
         }
@@ -83,8 +71,9 @@ struct JsonTreeBuilder {
                                                                       Token& token) {
         switch (machine.event) {
             case JsonEvent::String:
-                if constexpr (kTakeText) {
-                    return JsonTreeAccess::StringTakingText(TakeText(token), token.hasEscapes);
+                if constexpr (Tokens::kNarrowInMemory) {
+                    return JsonTreeAccess::StringTakingText(
+                        Tokens::TakeTokenText(machine.Source(), token), token.hasEscapes);
                 } else {
                     return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
                 }
@@ -124,7 +113,7 @@ struct JsonTreeBuilder {
                     pending.firsts.push_back(pending.members.size());
                     break;
                 case JsonEvent::Key:
-                    pending.members.emplace_back(KeyText(token),
+                    pending.members.emplace_back(KeyText(machine, token),
                                                  JsonValue(UniquePtr<JsonValueTypeImpl>()));
                     break;
                 case JsonEvent::EndArray:
