@@ -62,7 +62,7 @@ int RunCheck(const std::vector<std::string>& args) {
             while (verbose && notUtf8.empty() && doc.reader.Next()) {
                 const JsonEvent event = doc.reader.Event();
                 if ((event == JsonEvent::Key || event == JsonEvent::String) &&
-                    !JsonIsUtf8(doc.reader.Text())) {
+                    !JsonIsUtf8(doc.reader.TextView())) {
                     notUtf8 = doc.Where();
                 }
             }

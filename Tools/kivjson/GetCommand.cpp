@@ -64,7 +64,7 @@ size_t ArrayIndex(const std::string& token) {
 bool Step(JsonReader& reader, const std::string& token) {
     if (reader.Event() == JsonEvent::BeginObject) {
         while (reader.Next() && reader.Event() == JsonEvent::Key) {
-            const bool match = reader.Text() == token;
+            const bool match = reader.TextView() == token;
             if (!reader.Next() || match) {
                 return match;
             }
@@ -126,12 +126,12 @@ int RunGet(const std::vector<std::string>& args) {
         }
         std::string& text = doc.output.Text();
         if (line.Has("--raw") && reader.Event() == JsonEvent::String) {
-            if (!JsonIsUtf8(reader.Text())) {
+            if (!JsonIsUtf8(reader.TextView())) {
                 doc.Fail(doc.Where() +
                          ": error: string is not valid UTF-8, which JSON text cannot hold\n");
                 return;
             }
-            text += reader.Text() + "\n";
+            (text += reader.TextView()) += '\n';
             return;
         }
         JsonEventWriter writer(text, options);

@@ -14,8 +14,8 @@ bool SortedKeysCopier::Copy(StreamedDocument& doc, JsonEventWriter& writer) {
             return false;
         }
         held.at = m_text.size();
-        held.size = reader.Text().size();
-        m_text += reader.Text();
+        held.size = reader.TextView().size();
+        m_text += reader.TextView();
     } else if (event == JsonEvent::Number) {
         held.at = m_numbers.size();
         m_numbers.push_back(reader.GetNumber());

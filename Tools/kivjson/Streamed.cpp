@@ -187,7 +187,7 @@ int VisitAllStreamed(const std::vector<std::string>& paths, const ReadSettings& 
 }
 
 bool TextIsUtf8(StreamedDocument& doc) {
-    if (JsonIsUtf8(doc.reader.Text())) {
+    if (JsonIsUtf8(doc.reader.TextView())) {
         return true;
     }
     doc.Fail(doc.Where() + ": error: " + (doc.reader.Event() == JsonEvent::Key ? "key" : "string") +
