@@ -4,6 +4,7 @@
 #include <kivJSON/JSONParser.h>
 #include "internal/EventMachine.h"
 #include "internal/ParseDocument.h"
+#include "internal/ParseSources.h"
 #include "internal/TreeBuilder.h"
 
 #include <stdexcept>
@@ -66,11 +67,11 @@ JsonValue JsonParseTracked(Input& input, const JsonParseOptions& options, std::e
 // ===== JsonValue::Parse =====================================================================
 
 JsonValue JsonValue::Parse(const std::string& text) {
-    return _Private::JsonParseDocumentOrThrow<JsonStringParser<char>>(text);
+    return _Private::JsonParseDocumentOrThrow<_Private::JsonPlainStringParser<char>>(text);
 }
 
 JsonValue JsonValue::Parse(const std::string& text, std::error_code& ec) {
-    return _Private::JsonParseDocumentNoThrow<JsonStringParser<char>>(text, ec);
+    return _Private::JsonParseDocumentNoThrow<_Private::JsonPlainStringParser<char>>(text, ec);
 }
 
 JsonValue JsonValue::Parse(const std::wstring& text) {

@@ -35,10 +35,29 @@ struct JsonParseTracking {
     JsonParsePosition tokenStart{0, 1, 1};  // of the token read last
 };
 
+// The last string literal read from text in memory, when it had no escapes:
+// left where it stands instead of copied into the token (see
+// JsonTokenizer::kTextInPlace). Unused after one with escapes, whose decoded
+// text is in the token.
+template <class C>
+struct JsonTextInPlace {
+    std::basic_string_view<C> textInPlace;
+    bool hasTextInPlace = false;
+};
+
+// JsonValue::Parse's text in memory.
+template <class C>
+class JsonPlainStringParser : public JsonStringParser<C>, public JsonTextInPlace<C> {
+public:
+    explicit JsonPlainStringParser(const std::basic_string<C>& text) : JsonStringParser<C>(text) {}
+};
+
 // Text in memory: the tokenizer records the offset of each token; line and
 // column are counted once, for the token that failed.
 template <class C>
-class JsonTrackedStringParser : public JsonStringParser<C>, public JsonParseTracking {
+class JsonTrackedStringParser : public JsonStringParser<C>,
+                                public JsonParseTracking,
+                                public JsonTextInPlace<C> {
 public:
     JsonTrackedStringParser(const std::basic_string<C>& text, const JsonParseOptions& options)
         : JsonStringParser<C>(text), JsonParseTracking(options), m_begin(text.data()) {}
@@ -51,12 +70,6 @@ public:
     }
 
     const C* const m_begin;
-    // The last string literal read, when it had no escapes: left where it
-    // stands in the text instead of copied into the token (see
-    // JsonTokenizer::kTextInPlace). Empty and unused after one with escapes,
-    // whose decoded text is in the token.
-    std::basic_string_view<C> textInPlace;
-    bool hasTextInPlace = false;
 };
 
 // A stream: every character read moves the position on.

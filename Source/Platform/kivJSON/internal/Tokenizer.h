@@ -113,11 +113,13 @@ struct JsonTokenizer {
     static constexpr bool kNarrowInMemory = kInMemory && sizeof(C) == 1;
     // The parses that take options: strict mode and the start of each token.
     static constexpr bool kTracked = std::is_base_of_v<JsonParseTracking, Parser>;
-    // Narrow text in memory with options (JsonParseText, the pull reader): a
-    // string literal without escapes is not copied into the token; the parser
-    // keeps a view of it where it stands. The reader hands that view out
-    // without copying, and a tree copies it once, into the value.
-    static constexpr bool kTextInPlace = kNarrowInMemory && kTracked;
+    // Narrow text in memory read by the library's own parses (JsonValue::Parse,
+    // JsonParseText, the pull reader): a string literal without escapes is not
+    // copied into the token; the parser keeps a view of it where it stands.
+    // The reader hands that view out without copying, and a tree copies it
+    // once, into the value.
+    static constexpr bool kTextInPlace =
+        kNarrowInMemory && std::is_base_of_v<JsonTextInPlace<C>, Parser>;
 
     // The text of the string literal just read.
     static std::basic_string_view<C> TokenText(const Parser& parser, const Token& token) {

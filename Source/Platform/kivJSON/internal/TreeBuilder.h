@@ -12,7 +12,9 @@
 
 #include <kivCore/Conversion.h>
 
+#include <cstddef>
 #include <iterator>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -42,16 +44,28 @@ struct JsonTreeBuilder {
     // is allocated once, at its exact size, when it is complete. A member is
     // added at its key, with a null implementation until its value is complete
     // (the members of a container inside it come and go after it); `firsts`
-    // holds where the children of each open container start.
+    // holds where the children of each open container start. The first few
+    // kilobytes live on the stack, so that a small document allocates nothing
+    // here; a large one takes the rest from the heap, freed when it is built.
     struct Pending {
-        std::vector<JsonValue> elements;
-        std::vector<JsonObject::Member> members;
-        std::vector<size_t> firsts;
+        static constexpr size_t kStackBytes = 2048;
+        alignas(std::max_align_t) std::byte stack[kStackBytes];
+        std::pmr::monotonic_buffer_resource arena{stack, kStackBytes};
+        std::pmr::vector<JsonValue> elements;
+        std::pmr::vector<JsonObject::Member> members;
+        std::pmr::vector<size_t> firsts;
+
+        Pending() : elements(&arena), members(&arena), firsts(&arena) {
+            elements.reserve(16);
+            members.reserve(16);
+            firsts.reserve(16);
+        }
     };
 
     // Moves the children from `first` on out of `pending` into their container.
     template <class Child>
-    static void Adopt(std::vector<Child>& pending, size_t first, std::vector<Child>& children) {
+    static void Adopt(std::pmr::vector<Child>& pending, size_t first,
+                      std::vector<Child>& children) {
         children.reserve(pending.size() - first);
         std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
                   std::back_inserter(children));
