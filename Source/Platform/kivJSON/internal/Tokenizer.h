@@ -117,7 +117,8 @@ struct JsonTokenizer {
     // JsonParseText, the pull reader): a string literal without escapes is not
     // copied into the token; the parser keeps a view of it where it stands.
     // The reader hands that view out without copying, and a tree copies it
-    // once, into the value.
+    // once, into the value; the token keeps its capacity for the literals
+    // with escapes.
     static constexpr bool kTextInPlace =
         kNarrowInMemory && std::is_base_of_v<JsonTextInPlace<C>, Parser>;
 
@@ -129,21 +130,6 @@ struct JsonTokenizer {
             }
         }
         return token.text;
-    }
-
-    // The text of the string literal just read, taken over from the token
-    // where it holds it at its exact size.
-    static std::basic_string<C> TakeTokenText(const Parser& parser, Token& token) {
-        if constexpr (kTextInPlace) {
-            if (parser.hasTextInPlace) {
-                return std::basic_string<C>(parser.textInPlace);
-            }
-        }
-        if constexpr (kNarrowInMemory) {
-            return std::move(token.text);
-        } else {
-            return token.text;
-        }
     }
 
     static bool Strict([[maybe_unused]] const Parser& parser) {
@@ -578,9 +564,8 @@ struct JsonTokenizer {
         return *p == '\\' ? RunEnd::Backslash : RunEnd::Bad;
     }
 
-    // Copies the runs between escapes in one piece each; the first is
-    // assigned at its exact size, so a value may take the text over. Without
-    // escapes nothing is copied where the text stays in place.
+    // Copies the runs between escapes into the token in one piece each.
+    // Without escapes nothing is copied where the text stays in place.
     static bool MemoryStringLiteral(Parser& parser, Token& token) {
         token.hasEscapes = false;
         const C* const first = parser.m_pos;

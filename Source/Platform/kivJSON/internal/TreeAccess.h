@@ -58,6 +58,14 @@ struct JsonTreeAccess {
     static void Place(JsonValue& slot, UniquePtr<JsonValueTypeImpl>& impl) { slot.m_impl = impl; }
 
     // A string value that takes `text` over instead of copying it.
+    // A string value holding a copy of `text`, made straight into its storage.
+    static UniquePtr<JsonValueTypeImpl> StringCopying(std::string_view text, bool escapes) {
+        UniquePtr<JsonValueTypeImpl> value =
+            JsonMakeUnique<JsonStringTypeImpl>(std::string(), escapes);
+        static_cast<JsonStringTypeImpl&>(*value).m_value.assign(text.data(), text.size());
+        return value;
+    }
+
     static UniquePtr<JsonValueTypeImpl> StringTakingText(std::string&& text, bool escapes) {
         UniquePtr<JsonValueTypeImpl> value =
             JsonMakeUnique<JsonStringTypeImpl>(std::string(), escapes);

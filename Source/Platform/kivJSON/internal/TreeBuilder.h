@@ -72,10 +72,10 @@ struct JsonTreeBuilder {
         pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
     }
 
-    // The key of a member in UTF-8, given its storage once where it can be.
-    static std::string KeyText(const Machine& machine, Token& token) {
+    // The key of a member in UTF-8: narrow text as read, copied once, into the member.
+    static decltype(auto) KeyText(const Machine& machine, Token& token) {
         if constexpr (sizeof(C) == 1) {
-            return Tokens::TakeTokenText(machine.Source(), token);
+            return Tokens::TokenText(machine.Source(), token);
         } else {
             return ParserKeyToUtf8(std::basic_string<C>(token.text));
         }
@@ -85,9 +85,9 @@ struct JsonTreeBuilder {
                                                                       Token& token) {
         switch (machine.event) {
             case JsonEvent::String:
-                if constexpr (Tokens::kNarrowInMemory) {
-                    return JsonTreeAccess::StringTakingText(
-                        Tokens::TakeTokenText(machine.Source(), token), token.hasEscapes);
+                if constexpr (sizeof(C) == 1) {
+                    return JsonTreeAccess::StringCopying(Tokens::TokenText(machine.Source(), token),
+                                                         token.hasEscapes);
                 } else {
                     return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
                 }
