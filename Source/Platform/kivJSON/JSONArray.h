@@ -35,6 +35,9 @@ public:
     // Mutable iteration: `for (JsonValue& e : array)` may change the elements.
     iterator begin() { return m_values.begin(); }
     iterator end() { return m_values.end(); }
+    // The elements, read without a call into the library: for code that walks
+    // many small arrays (the conversions of <kivJSON/JSONConvert.h> do).
+    const std::vector<JsonValue>& Elements() const noexcept { return m_values; }
     JsonValue& PushBack(JsonValue value);  // amortised O(1)
     template <class... Args>
     JsonValue& EmplaceBack(Args&&... args) {

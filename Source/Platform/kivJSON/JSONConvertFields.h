@@ -228,7 +228,7 @@ bool JsonReadFields(JsonReadContext& reader, const JsonValue& in, T& out,
     // after the field found last. The first of repeated keys counts.
     bool seen[count] = {};
     size_t next = 0;
-    for (const JsonObject::Member& member : *object) {
+    for (const JsonObject::Member& member : object->Members()) {
         const std::string_view key(member.first);
         size_t field = next;
         size_t tried = 0;

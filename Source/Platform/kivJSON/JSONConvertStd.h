@@ -96,12 +96,12 @@ struct JsonSequenceConverter {
         }
         out.clear();
         if constexpr (std::is_same<C, std::vector<T, typename C::allocator_type>>::value) {
-            if (array->Size() != 0) {
-                out.reserve(array->Size());
+            if (!array->Elements().empty()) {
+                out.reserve(array->Elements().size());
             }
         }
         size_t index = 0;
-        for (const JsonValue& element : *array) {
+        for (const JsonValue& element : array->Elements()) {
             if constexpr (std::is_same<typename C::reference, T&>::value) {
                 out.emplace_back();
                 if (!reader.ReadElement(index++, element, out.back())) {
@@ -137,7 +137,7 @@ struct JsonSetConverter {
         }
         out.clear();
         size_t index = 0;
-        for (const JsonValue& element : *array) {
+        for (const JsonValue& element : array->Elements()) {
             typename C::value_type item{};
             if (!reader.ReadElement(index++, element, item)) {
                 return false;
@@ -164,7 +164,7 @@ struct JsonMapConverter {
             return reader.Expected("an object", in);
         }
         out.clear();
-        for (const JsonObject::Member& member : *object) {
+        for (const JsonObject::Member& member : object->Members()) {
             const auto placed = out.try_emplace(member.first);
             if (placed.second &&
                 !reader.ReadMember(member.first, member.second, placed.first->second)) {

@@ -51,6 +51,9 @@ public:
     // Mutable iteration: `for (Member& m : object)` may change keys and values.
     iterator begin() { return m_pairs.begin(); }
     iterator end() { return m_pairs.end(); }
+    // The members in order, read without a call into the library: for code
+    // that walks many small objects (the conversions of <kivJSON/JSONConvert.h> do).
+    const std::vector<Member>& Members() const noexcept { return m_pairs; }
     // Appends (key, value) even when `key` is present, as the parser does.
     JsonValue& Append(std::string key, JsonValue value);  // amortised O(1)
     // Assigns the first member with `key`, or appends one.
