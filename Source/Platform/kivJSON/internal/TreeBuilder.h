@@ -14,7 +14,7 @@
 
 #include <cstddef>
 #include <iterator>
-#include <memory_resource>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,31 +40,65 @@ struct JsonTreeBuilder {
 
     using Tokens = JsonTokenizer<C, Parser>;
 
+    // Storage on the stack for the first allocation of a vector that fits in
+    // it; the heap for the rest. A vector reserved to the stack's size starts
+    // without a call to operator new and grows onto the heap as usual.
+    struct StackSlab {
+        void* data;
+        size_t bytes;
+        bool taken;
+    };
+    template <class T>
+    struct StackFirst {
+        using value_type = T;
+        explicit StackFirst(StackSlab* slab) noexcept : slab(slab) {}
+        template <class U>
+        StackFirst(const StackFirst<U>& other) noexcept : slab(other.slab) {}
+        T* allocate(size_t n) {
+            if (!slab->taken && n * sizeof(T) <= slab->bytes) {
+                slab->taken = true;
+                return static_cast<T*>(slab->data);
+            }
+            return std::allocator<T>().allocate(n);
+        }
+        void deallocate(T* p, size_t n) noexcept {
+            if (p == slab->data) {
+                slab->taken = false;
+            } else {
+                std::allocator<T>().deallocate(p, n);
+            }
+        }
+        bool operator==(const StackFirst& other) const noexcept { return slab == other.slab; }
+        bool operator!=(const StackFirst& other) const noexcept { return slab != other.slab; }
+        StackSlab* slab;
+    };
+    template <class T>
+    struct StackVector {
+        static constexpr size_t kOnStack = 16;
+        alignas(T) std::byte bytes[kOnStack * sizeof(T)];
+        StackSlab slab{bytes, sizeof bytes, false};
+        std::vector<T, StackFirst<T>> items{StackFirst<T>(&slab)};
+
+        StackVector() { items.reserve(kOnStack); }
+        StackVector(const StackVector&) = delete;
+        StackVector& operator=(const StackVector&) = delete;
+    };
+
     // Children of the containers being built wait here, so that each container
     // is allocated once, at its exact size, when it is complete. A member is
     // added at its key, with a null implementation until its value is complete
     // (the members of a container inside it come and go after it); `firsts`
-    // holds where the children of each open container start. The first few
-    // kilobytes live on the stack, so that a small document allocates nothing
-    // here; a large one takes the rest from the heap, freed when it is built.
+    // holds where the children of each open container start. The first 16 of
+    // each live on the stack, so that a small document allocates nothing here.
     struct Pending {
-        static constexpr size_t kStackBytes = 2048;
-        alignas(std::max_align_t) std::byte stack[kStackBytes];
-        std::pmr::monotonic_buffer_resource arena{stack, kStackBytes};
-        std::pmr::vector<JsonValue> elements;
-        std::pmr::vector<JsonObject::Member> members;
-        std::pmr::vector<size_t> firsts;
-
-        Pending() : elements(&arena), members(&arena), firsts(&arena) {
-            elements.reserve(16);
-            members.reserve(16);
-            firsts.reserve(16);
-        }
+        StackVector<JsonValue> elements;
+        StackVector<JsonObject::Member> members;
+        StackVector<size_t> firsts;
     };
 
     // Moves the children from `first` on out of `pending` into their container.
     template <class Child>
-    static void Adopt(std::pmr::vector<Child>& pending, size_t first,
+    static void Adopt(std::vector<Child, StackFirst<Child>>& pending, size_t first,
                       std::vector<Child>& children) {
         children.reserve(pending.size() - first);
         std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
@@ -121,25 +155,26 @@ struct JsonTreeBuilder {
             UniquePtr<JsonValueTypeImpl> value;
             switch (machine.event) {
                 case JsonEvent::BeginArray:
-                    pending.firsts.push_back(pending.elements.size());
+                    pending.firsts.items.push_back(pending.elements.items.size());
                     break;
                 case JsonEvent::BeginObject:
-                    pending.firsts.push_back(pending.members.size());
+                    pending.firsts.items.push_back(pending.members.items.size());
                     break;
                 case JsonEvent::Key:
-                    pending.members.emplace_back(KeyText(machine, token),
-                                                 JsonValue(UniquePtr<JsonValueTypeImpl>()));
+                    pending.members.items.emplace_back(KeyText(machine, token),
+                                                       JsonValue(UniquePtr<JsonValueTypeImpl>()));
                     break;
                 case JsonEvent::EndArray:
                     value = JsonMakeUnique<JsonArrayTypeImpl>();
-                    Adopt(pending.elements, pending.firsts.back(),
+                    Adopt(pending.elements.items, pending.firsts.items.back(),
                           JsonTreeAccess::Elements(*value));
-                    pending.firsts.pop_back();
+                    pending.firsts.items.pop_back();
                     break;
                 case JsonEvent::EndObject:
                     value = JsonMakeUnique<JsonObjectTypeImpl>();
-                    Adopt(pending.members, pending.firsts.back(), JsonTreeAccess::Members(*value));
-                    pending.firsts.pop_back();
+                    Adopt(pending.members.items, pending.firsts.items.back(),
+                          JsonTreeAccess::Members(*value));
+                    pending.firsts.items.pop_back();
                     break;
                 default:
                     value = Scalar(machine, token);
@@ -150,9 +185,9 @@ struct JsonTreeBuilder {
                     return value;
                 }
                 if (machine.InObject()) {
-                    JsonTreeAccess::Place(pending.members.back().second, value);
+                    JsonTreeAccess::Place(pending.members.items.back().second, value);
                 } else {
-                    pending.elements.push_back(JsonValue(value));
+                    pending.elements.items.push_back(JsonValue(value));
                 }
             }
             if (!machine.Next()) {
