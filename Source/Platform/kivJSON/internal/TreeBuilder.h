@@ -40,13 +40,13 @@ struct JsonTreeBuilder {
 
     using Tokens = JsonTokenizer<C, Parser>;
 
-    // Storage on the stack for the first allocation of a vector that fits in
-    // it; the heap for the rest. A vector reserved to the stack's size starts
-    // without a call to operator new and grows onto the heap as usual.
+    // Storage on the stack for the allocations of a vector that fit in it
+    // (one: a vector asks again only to grow past it); the heap for the rest.
+    // A vector reserved to the stack's size starts without a call to operator
+    // new and grows onto the heap as usual.
     struct StackSlab {
         void* data;
         size_t bytes;
-        bool taken;
     };
     template <class T>
     struct StackFirst {
@@ -55,16 +55,13 @@ struct JsonTreeBuilder {
         template <class U>
         StackFirst(const StackFirst<U>& other) noexcept : slab(other.slab) {}
         T* allocate(size_t n) {
-            if (!slab->taken && n * sizeof(T) <= slab->bytes) {
-                slab->taken = true;
+            if (n * sizeof(T) <= slab->bytes) {
                 return static_cast<T*>(slab->data);
             }
             return std::allocator<T>().allocate(n);
         }
         void deallocate(T* p, size_t n) noexcept {
-            if (p == slab->data) {
-                slab->taken = false;
-            } else {
+            if (p != slab->data) {
                 std::allocator<T>().deallocate(p, n);
             }
         }
@@ -76,7 +73,7 @@ struct JsonTreeBuilder {
     struct StackVector {
         static constexpr size_t kOnStack = 16;
         alignas(T) std::byte bytes[kOnStack * sizeof(T)];
-        StackSlab slab{bytes, sizeof bytes, false};
+        StackSlab slab{bytes, sizeof bytes};
         std::vector<T, StackFirst<T>> items{StackFirst<T>(&slab)};
 
         StackVector() { items.reserve(kOnStack); }
