@@ -335,8 +335,10 @@ public:
 private:
     // The children of an open container; the layout counts those begun.
     struct Children {
-        const JsonValue* elements;          // of an array
-        const JsonObject::Member* members;  // of an object
+        union {  // as the frame's kind says
+            const JsonValue* elements;
+            const JsonObject::Member* members;
+        };
         size_t count;
     };
     using Layout = JsonLayout<C, Children>;
@@ -444,7 +446,7 @@ private:
 
     // Writes an empty container whole; opens any other.
     void Open(const JsonValueTypeImpl& container, bool isArray) {
-        Children children{nullptr, nullptr, 0};
+        Children children{};
         if (isArray) {
             const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
             children.elements = elements.data();

@@ -62,11 +62,8 @@ public:
     // depth x indent would wrap around).
     template <class Out>
     bool BeforeChild(Out& out) {
-        Frame& top = Top();
-        if (m_indent == 0) {
-            if (top.children++ != 0) {
-                out.Push(C(','));
-            }
+        if (m_indent == 0) {  // the common case first, without the depth
+            Separate(out);
             return true;
         }
         constexpr size_t kMostSpaces = PTRDIFF_MAX / sizeof(C) / 2;
@@ -74,9 +71,7 @@ public:
         if (depth > kMostSpaces / m_indent) {
             return false;
         }
-        if (top.children++ != 0) {
-            out.Push(C(','));
-        }
+        Separate(out);
         out.Break(depth * m_indent);
         return true;
     }
@@ -123,6 +118,15 @@ public:
     }
 
 private:
+    // A comma before every child of the innermost container but the first;
+    // counts the child.
+    template <class Out>
+    void Separate(Out& out) {
+        if (Top().children++ != 0) {
+            out.Push(C(','));
+        }
+    }
+
     // Out of line: it is rare, and Open stays small enough to be inlined.
     [[gnu::noinline]] void Grow() { m_open.resize(m_open.empty() ? 32 : 2 * m_open.size()); }
 
