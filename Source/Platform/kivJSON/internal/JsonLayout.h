@@ -25,9 +25,9 @@ class AppendTo {
 public:
     explicit AppendTo(std::basic_string<C>& text) : m_text(text) {}
     void Push(C c) { m_text += c; }
-    void Break(size_t spaces) {
-        m_text += C('\n');
-        m_text.append(spaces, C(' '));
+    void Break(size_t spaces) {  // one call to the library, not two
+        m_text.append(spaces + 1, C(' '));
+        m_text[m_text.size() - spaces - 1] = C('\n');
     }
 
 private:
