@@ -103,21 +103,22 @@ bool JsonEventWriter::BeforeValue() {
     return m_layout->BeforeChild(out) || Fail(JsonWriteError::IndentTooLarge);
 }
 
-bool JsonEventWriter::Open(bool object) {
+bool JsonEventWriter::BeginArray() {
     if (!BeforeValue()) {
         return false;
     }
     _Private::AppendTo<char> out(m_out);
-    m_layout->Open(out, object);
+    m_layout->Open(out, false);
     return true;
 }
 
-bool JsonEventWriter::BeginArray() {
-    return Open(false);
-}
-
 bool JsonEventWriter::BeginObject() {
-    return Open(true);
+    if (!BeforeValue()) {
+        return false;
+    }
+    _Private::AppendTo<char> out(m_out);
+    m_layout->Open(out, true);
+    return true;
 }
 
 bool JsonEventWriter::Close(bool object) {

@@ -72,7 +72,6 @@ private:
 
     bool BeforeValue();
     bool Fail(std::error_code error);
-    bool Open(bool object);
     bool Close(bool object);
     void Quoted(const std::string& text);
     void FlushBlock(bool all);
