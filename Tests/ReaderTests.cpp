@@ -248,6 +248,30 @@ TEST(EventWriter, RefusesWhatIsNotJson) {
     }
 }
 
+// A whole tree written inside open containers is indented from their depth
+// on; indentation beyond any string is refused before anything is written.
+TEST(EventWriter, IndentsWholeValuesFromTheirDepth) {
+    const std::string inner = "{\"a\": [1, {}], \"b\": {\"c\": [[]]}}";
+    const JsonValue value = JsonValue::Parse(inner);
+    for (const size_t indent : {0, 3}) {
+        std::string out;
+        JsonEventWriter writer(out, {indent});
+        EXPECT_TRUE(writer.BeginArray() && writer.Value(value) && writer.BeginObject() &&
+                    writer.Key("k") && writer.Value(value) && writer.EndObject() &&
+                    writer.EndArray() && writer.Finish());
+        const JsonValue whole = JsonValue::Parse("[" + inner + ", {\"k\": " + inner + "}]");
+        EXPECT_EQ(out, WriteJson(whole, {indent})) << indent;
+    }
+    for (const bool whole : {false, true}) {
+        std::string out;
+        JsonEventWriter writer(out, {SIZE_MAX / 2 + 1});  // too large from depth 1 on
+        EXPECT_TRUE(writer.BeginArray());
+        EXPECT_FALSE(whole ? writer.Value(value) : writer.Null());
+        EXPECT_EQ(writer.Error(), make_error_code(JsonWriteError::IndentTooLarge));
+        EXPECT_EQ(out, "[");
+    }
+}
+
 }  // namespace
 
 namespace {

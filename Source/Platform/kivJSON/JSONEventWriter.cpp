@@ -1,6 +1,11 @@
-// The incremental writer. Commas, line breaks and indentation follow the rules
-// of the tree walk (JSONWriter.cpp), whose escaper and number text it shares.
+// The incremental writer: it checks that a call sequence gives JSON, and leaves
+// commas, line breaks, indentation and the stack of open containers to
+// internal/JsonLayout.h, whose rules the tree walk (JSONWriter.cpp) follows
+// too. The walk writes whole values; its escaper and number text serve scalars.
 #include <kivJSON/JSONEventWriter.h>
+#include "internal/JsonLayout.h"
+#include "internal/TreeAccess.h"
+#include "internal/TreeWriter.h"
 
 #include <charconv>
 #include <cmath>
@@ -36,14 +41,28 @@ const std::error_category& JsonEventWriteErrorCategory() noexcept {
     return category;
 }
 
+struct JsonEventWriter::Layout : _Private::JsonLayout<char> {
+    using JsonLayout::JsonLayout;
+};
+
 JsonEventWriter::JsonEventWriter(std::string& out, const JsonWriteOptions& options)
-    : m_out(out), m_stream(nullptr), m_options(options) {}
+    : m_out(out),
+      m_stream(nullptr),
+      m_options(options),
+      m_layout(std::make_unique<Layout>(options.indent)) {}
 
 JsonEventWriter::JsonEventWriter(std::ostream& out, const JsonWriteOptions& options)
-    : m_out(m_buffer), m_stream(&out), m_options(options) {}
+    : m_out(m_buffer),
+      m_stream(&out),
+      m_options(options),
+      m_layout(std::make_unique<Layout>(options.indent)) {}
 
 JsonEventWriter::~JsonEventWriter() {
     FlushBlock(true);
+}
+
+bool JsonEventWriter::Complete() const {
+    return m_done && m_layout->Depth() == 0;
 }
 
 void JsonEventWriter::FlushBlock(bool all) {
@@ -60,46 +79,36 @@ bool JsonEventWriter::Fail(std::error_code error) {
     return false;
 }
 
-void JsonEventWriter::NewLine(size_t depth) {
-    m_out += '\n';
-    m_out.append(depth * m_options.indent, ' ');
-}
-
-// The separator and line break before a value; false when no value is due.
+// Before a value: the separator and line break of an array's element; false
+// when no value is due (or its line would be too deeply indented).
 bool JsonEventWriter::BeforeValue() {
     if (m_error) {
         return false;
     }
-    if (m_open.empty()) {
+    if (m_layout->Depth() == 0) {
         if (m_done) {
             return Fail(JsonEventWriteError::DocumentComplete);
         }
         m_done = true;
         return true;
     }
-    Frame& top = m_open.back();
-    if (top.object) {
+    if (m_layout->Top().object) {
         if (!m_keyWritten) {
             return Fail(JsonEventWriteError::KeyExpected);
         }
         m_keyWritten = false;
         return true;
     }
-    if (top.children++ != 0) {
-        m_out += ',';
-    }
-    if (m_options.indent != 0) {
-        NewLine(m_open.size());
-    }
-    return true;
+    _Private::AppendTo<char> out(m_out);
+    return m_layout->BeforeChild(out) || Fail(JsonWriteError::IndentTooLarge);
 }
 
 bool JsonEventWriter::BeginArray() {
     if (!BeforeValue()) {
         return false;
     }
-    m_out += '[';
-    m_open.push_back({0, false});
+    _Private::AppendTo<char> out(m_out);
+    m_layout->Open(out, false);
     return true;
 }
 
@@ -107,8 +116,8 @@ bool JsonEventWriter::BeginObject() {
     if (!BeforeValue()) {
         return false;
     }
-    m_out += '{';
-    m_open.push_back({0, true});
+    _Private::AppendTo<char> out(m_out);
+    m_layout->Open(out, true);
     return true;
 }
 
@@ -116,18 +125,14 @@ bool JsonEventWriter::Close(bool object) {
     if (m_error) {
         return false;
     }
-    if (m_open.empty() || m_open.back().object != object) {
+    if (m_layout->Depth() == 0 || m_layout->Top().object != object) {
         return Fail(JsonEventWriteError::UnexpectedEnd);
     }
     if (m_keyWritten) {
         return Fail(JsonEventWriteError::ValueExpected);
     }
-    const size_t children = m_open.back().children;
-    m_open.pop_back();
-    if (children != 0 && m_options.indent != 0) {
-        NewLine(m_open.size());
-    }
-    m_out += object ? '}' : ']';
+    _Private::AppendTo<char> out(m_out);
+    m_layout->Close(out);
     FlushBlock(false);
     return true;
 }
@@ -144,22 +149,19 @@ bool JsonEventWriter::Key(const std::string& key) {
     if (m_error) {
         return false;
     }
-    if (m_open.empty() || !m_open.back().object) {
-        return Fail(m_open.empty() && m_done ? JsonEventWriteError::DocumentComplete
-                                             : JsonEventWriteError::ValueExpected);
+    if (m_layout->Depth() == 0 || !m_layout->Top().object) {
+        return Fail(m_layout->Depth() == 0 && m_done ? JsonEventWriteError::DocumentComplete
+                                                     : JsonEventWriteError::ValueExpected);
     }
     if (m_keyWritten) {
         return Fail(JsonEventWriteError::ValueExpected);
     }
-    Frame& top = m_open.back();
-    if (top.children++ != 0) {
-        m_out += ',';
-    }
-    if (m_options.indent != 0) {
-        NewLine(m_open.size());
+    _Private::AppendTo<char> out(m_out);
+    if (!m_layout->BeforeChild(out)) {
+        return Fail(JsonWriteError::IndentTooLarge);
     }
     Quoted(key);
-    m_out += m_options.indent != 0 ? ": " : ":";
+    m_layout->AfterKey(out);
     m_keyWritten = true;
     return true;
 }
@@ -235,28 +237,22 @@ bool JsonEventWriter::Null() {
     return true;
 }
 
-// WriteJson's text; inside an indented container every line break of it (a
-// string holds none: they are escaped) is indented to the container's depth.
+// WriteJson's text, indented from the depth of the open containers on. It is
+// written apart first: a failure leaves the text as it was.
 bool JsonEventWriter::Value(const JsonValue& value) {
     if (m_error) {
         return false;
     }
     std::string text;
-    std::error_code error;
-    if (!WriteJson(value, text, m_options, error)) {
-        return Fail(error);
+    const _Private::WriteFailure failure = _Private::WriteTree(
+        *_Private::JsonTreeAccess::Impl(value), text, SettingsOf(m_options), m_layout->Depth());
+    if (failure != _Private::WriteFailure::None) {
+        return Fail(static_cast<JsonWriteError>(failure));
     }
     if (!BeforeValue()) {
         return false;
     }
-    const std::string indent(m_open.size() * m_options.indent, ' ');
-    size_t from = 0;
-    for (size_t at = text.find('\n'); !indent.empty() && at != std::string::npos;
-         from = at + 1, at = text.find('\n', from)) {
-        m_out.append(text, from, at + 1 - from);
-        m_out += indent;
-    }
-    m_out.append(text, from, std::string::npos);
+    m_out += text;
     FlushBlock(false);
     return true;
 }

@@ -10,10 +10,10 @@
 #include <kivJSON/JSONWriteOptions.h>
 
 #include <cstddef>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <system_error>
-#include <vector>
 
 // A call that would not give JSON, in its own category ("kivJSON event writer").
 enum class JsonEventWriteError : int {
@@ -64,14 +64,15 @@ public:
     // hands the stream what is left. False otherwise.
     bool Finish();
 
-    bool Complete() const { return m_done && m_open.empty(); }
+    bool Complete() const;
     const std::error_code& Error() const { return m_error; }
 
 private:
+    struct Layout;  // the open containers and the text's layout
+
     bool BeforeValue();
     bool Fail(std::error_code error);
     bool Close(bool object);
-    void NewLine(size_t depth);
     void Quoted(const std::string& text);
     void FlushBlock(bool all);
 
@@ -79,11 +80,7 @@ private:
     std::string& m_out;      // the caller's string, or m_buffer
     std::ostream* m_stream;  // null when writing to a string
     JsonWriteOptions m_options;
-    struct Frame {
-        size_t children;
-        bool object;
-    };
-    std::vector<Frame> m_open;  // the open containers, outermost first
+    std::unique_ptr<Layout> m_layout;
     bool m_keyWritten = false;  // in an object: the key of the next member is out
     bool m_done = false;        // the outermost value has started
     std::error_code m_error;

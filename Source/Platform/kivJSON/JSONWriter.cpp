@@ -1,7 +1,10 @@
 // The writer: escaping, number text, and the one walk over a tree that every
 // text output goes through (Serialize, Format and the write options). Narrow and
-// wide output share every template below.
+// wide output share every template below. Commas, line breaks, indentation and
+// the stack of open containers are internal/JsonLayout.h's, which the
+// incremental writer (JSONEventWriter.cpp) uses too.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/JsonLayout.h"
 #include "internal/NumberText.h"
 #include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
@@ -61,13 +64,13 @@ public:
         std::copy(text, text + count, m_pos);
         m_pos += count;
     }
-    // A key of narrow text without any character to escape, quoted and
-    // followed by ':' (the common case, in one pass). Returns false, having
-    // written nothing, when the key needs the escaper.
+    // A key of narrow text without any character to escape, quoted (the
+    // common case, in one pass). Returns false, having written nothing, when
+    // the key needs the escaper.
     bool PlainKey(const std::string& key) {
         constexpr uint64_t kHighBits = 0x8080808080808080ull;
         const size_t count = key.size();
-        Room(count + 3);
+        Room(count + 2);
         C* out = m_pos + 1;
         const char* in = key.data();
         const char* const end = in + count;
@@ -87,10 +90,15 @@ public:
             *out = C(static_cast<unsigned char>(*in));
         }
         *m_pos = C('"');
-        out[0] = C('"');
-        out[1] = C(':');
-        m_pos = out + 2;
+        *out = C('"');
+        m_pos = out + 1;
         return true;
+    }
+    // The layout's line break: '\n' and `spaces` spaces.
+    void Break(size_t spaces) {
+        Room(spaces + 1);
+        Put(C('\n'));
+        m_pos = std::fill_n(m_pos, spaces, C(' '));
     }
     template <size_t N>
     void Literal(const char (&text)[N]) {
@@ -293,7 +301,10 @@ template <class C>
 class TreeWriter {
 public:
     TreeWriter(std::basic_string<C>& out, const WriteSettings& settings, size_t baseDepth = 0)
-        : m_sink(out), m_settings(settings), m_baseDepth(baseDepth) {}
+        : m_sink(out),
+          m_settings(settings),
+          m_baseDepth(baseDepth),
+          m_layout(settings.indent, baseDepth) {}
 
     WriteFailure Failure() const { return m_failure; }
 
@@ -322,16 +333,20 @@ public:
     }
 
 private:
-    struct OpenContainer {
-        const JsonValue* elements;          // of an array
-        const JsonObject::Member* members;  // of an object, null for an array
+    // The children of an open container; the layout counts those begun.
+    struct Children {
+        union {  // as the frame's kind says
+            const JsonValue* elements;
+            const JsonObject::Member* members;
+        };
         size_t count;
-        size_t next;
     };
+    using Layout = JsonLayout<C, Children>;
 
     // A caller's class through its virtual Format.
     bool WriteForeign(const JsonValueTypeImpl& value) {
-        ForeignFormat context{&m_settings, m_baseDepth + m_depth, false, WriteFailure::None};
+        ForeignFormat context{&m_settings, m_baseDepth + m_layout.Depth(), false,
+                              WriteFailure::None};
         struct Scope {
             ForeignFormat* outer = t_foreignFormat;
             ~Scope() { t_foreignFormat = outer; }
@@ -429,80 +444,50 @@ private:
         }
     }
 
-    // A line break and the indentation of `depth` levels (indented text only).
-    // False when the indentation is beyond the largest string (or wraps).
-    bool NewLine(size_t depth) {
-        constexpr size_t kMostSpaces = PTRDIFF_MAX / sizeof(C) / 2;
-        depth += m_baseDepth;
-        if (depth > kMostSpaces / m_settings.indent) {
-            m_failure = WriteFailure::Indentation;
-            return false;
-        }
-        const size_t spaces = depth * m_settings.indent;
-        m_sink.Room(spaces + 1);
-        m_sink.Put(C('\n'));
-        m_sink.Advance(std::fill_n(m_sink.Position(), spaces, C(' ')));
-        return true;
-    }
-
-    // Writes an empty container whole; opens any other on the stack.
+    // Writes an empty container whole; opens any other.
     void Open(const JsonValueTypeImpl& container, bool isArray) {
-        OpenContainer frame{nullptr, nullptr, 0, 0};
+        Children children{};
         if (isArray) {
             const std::vector<JsonValue>& elements = JsonTreeAccess::Elements(container);
-            frame.elements = elements.data();
-            frame.count = elements.size();
+            children.elements = elements.data();
+            children.count = elements.size();
         } else {
             const std::vector<JsonObject::Member>& members = JsonTreeAccess::Members(container);
-            frame.members = members.data();
-            frame.count = members.size();
+            children.members = members.data();
+            children.count = members.size();
         }
-        m_sink.Push(isArray ? C('[') : C('{'));
-        if (frame.count == 0) {
-            m_sink.Push(isArray ? C(']') : C('}'));
-            return;
+        if (children.count == 0) {
+            Layout::Empty(m_sink, !isArray);
+        } else {
+            m_layout.Open(m_sink, !isArray, children);
         }
-        if (m_depth == m_open.size()) {
-            m_open.resize(m_open.empty() ? 32 : 2 * m_open.size());
-        }
-        m_open[m_depth++] = frame;
     }
 
     bool WriteContainers(const JsonValueTypeImpl& root, bool isArray) {
-        const bool indented = m_settings.indent != 0;
         Open(root, isArray);
-        while (m_depth != 0) {
-            OpenContainer& top = m_open[m_depth - 1];
-            if (top.next == top.count) {
-                const bool closesArray = top.members == nullptr;
-                --m_depth;
-                if (indented && !NewLine(m_depth)) {
-                    return false;
-                }
-                m_sink.Push(closesArray ? C(']') : C('}'));
+        while (m_layout.Depth() != 0) {
+            typename Layout::Frame& top = m_layout.Top();
+            const size_t index = top.children;
+            if (index == top.count) {
+                m_layout.Close(m_sink);
                 continue;
             }
-            if (top.next != 0) {
-                m_sink.Push(C(','));
-            }
-            if (indented && !NewLine(m_depth)) {
+            if (!m_layout.BeforeChild(m_sink)) {
+                m_failure = WriteFailure::Indentation;
                 return false;
             }
             const JsonValue* child;
-            if (top.members == nullptr) {
-                child = &top.elements[top.next];
+            if (!top.object) {
+                child = &top.elements[index];
             } else {
-                const JsonObject::Member& member = top.members[top.next];
+                const JsonObject::Member& member = top.members[index];
                 if (!m_sink.PlainKey(member.first)) {
                     FormatString(member.first, m_sink);
-                    m_sink.Push(C(':'));
                 }
-                if (indented) {
-                    m_sink.Push(C(' '));
-                }
+                m_layout.AfterKey(m_sink);
                 child = &member.second;
             }
-            ++top.next;  // `top` is not used after this: Open may move the stack
+            // `top` is not used after this: Open may move the stack.
             const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(*child);
             const WriteKind kind = JsonTreeAccess::KindOf(impl);
             if (kind == WriteKind::Array || kind == WriteKind::Object) {
@@ -517,8 +502,7 @@ private:
     Sink<C> m_sink;
     const WriteSettings& m_settings;
     const size_t m_baseDepth;
-    std::vector<OpenContainer> m_open;  // [0, m_depth) are open
-    size_t m_depth = 0;
+    Layout m_layout;
     WriteFailure m_failure = WriteFailure::None;
 };
 
@@ -550,8 +534,8 @@ void ReserveAndFormat(const T& self, std::basic_string<C>& out) {
 
 template <class C>
 WriteFailure WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
-                       const WriteSettings& settings) {
-    TreeWriter<C> writer(out, settings);
+                       const WriteSettings& settings, size_t baseDepth) {
+    TreeWriter<C> writer(out, settings, baseDepth);
     writer.WriteAs(root, JsonTreeAccess::KindOf(root));
     return writer.Failure();
 }
@@ -679,7 +663,9 @@ size_t JsonObjectTypeImpl::GetReservedSize() const {
     return estimate;
 }
 
-template WriteFailure WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&);
-template WriteFailure WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&);
+template WriteFailure WriteTree(const JsonValueTypeImpl&, std::string&, const WriteSettings&,
+                                size_t);
+template WriteFailure WriteTree(const JsonValueTypeImpl&, std::wstring&, const WriteSettings&,
+                                size_t);
 
 }  // namespace _Private

@@ -35,9 +35,10 @@ enum class WriteFailure : int {
 // written by the walk; any other class (a caller's subclass) by its virtual
 // Format, at any depth. When that Format is the library's own (inherited), it
 // writes with the same settings at the same depth. On failure `out` holds
-// partial text that the caller drops.
+// partial text that the caller drops. `baseDepth`: the levels of indentation
+// the text starts at (a value inside the incremental writer's containers).
 template <class C>
 WriteFailure WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
-                       const WriteSettings& settings);
+                       const WriteSettings& settings, size_t baseDepth = 0);
 
 }  // namespace _Private
