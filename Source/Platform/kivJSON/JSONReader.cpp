@@ -90,44 +90,20 @@ public:
     }
 
     bool ReadValue(JsonValue& value) override {
-        if (m_machine.Done()) {
-            return false;
+        if (m_machine.Done() || event == JsonEvent::Key || event == JsonEvent::EndArray ||
+            event == JsonEvent::EndObject) {
+            return false;  // no value starts at this event
         }
-        if (event == JsonEvent::BeginArray || event == JsonEvent::BeginObject) {
-            // The tree builder reads on to the value's End* through the same machine.
-            JsonValue built(JsonTreeBuilder<Parser>::Build(m_machine, m_token));
-            if (m_token.error) {
-                return Failed();
-            }
-            event = m_machine.event;
-            depth = m_machine.Depth();
-            value = std::move(built);
-            return true;
+        // The tree builder reads on to a container's End* through the same
+        // machine; a scalar it builds from the current token, as a parse does.
+        JsonValue built(JsonTreeBuilder<Parser>::Build(m_machine, m_token));
+        if (m_token.error) {
+            return Failed();
         }
-        switch (event) {
-            case JsonEvent::String:
-                value = JsonValue(JsonMakeUnique<JsonStringTypeImpl>(
-                    std::basic_string<C>(JsonTokenizer<C, Parser>::TokenText(m_parser, m_token)),
-                    m_token.hasEscapes));
-                return true;
-            case JsonEvent::Number:
-                if (number.m_kind == JsonNumber::Double) {
-                    value = JsonValue(number.AsDouble());
-                } else if (number.m_kind == JsonNumber::Int64) {
-                    value = JsonValue(static_cast<long>(number.m_value));
-                } else {
-                    value = JsonValue(static_cast<unsigned long>(number.m_value));
-                }
-                return true;
-            case JsonEvent::Bool:
-                value = JsonValue(boolean);
-                return true;
-            case JsonEvent::Null:
-                value = JsonValue();
-                return true;
-            default:
-                return false;  // a key or the end of a container
-        }
+        event = m_machine.event;
+        depth = m_machine.Depth();
+        value = std::move(built);
+        return true;
     }
 
 private:

@@ -69,14 +69,18 @@ struct JsonTreeBuilder {
         bool operator!=(const StackFirst& other) const noexcept { return slab != other.slab; }
         StackSlab* slab;
     };
+    // The stack bytes come first, so that they exist when the vector takes them.
     template <class T>
-    struct StackVector {
+    struct StackBytes {
         static constexpr size_t kOnStack = 16;
         alignas(T) std::byte bytes[kOnStack * sizeof(T)];
         StackSlab slab{bytes, sizeof bytes};
-        std::vector<T, StackFirst<T>> items{StackFirst<T>(&slab)};
-
-        StackVector() { items.reserve(kOnStack); }
+    };
+    template <class T>
+    struct StackVector : StackBytes<T>, std::vector<T, StackFirst<T>> {
+        StackVector() : std::vector<T, StackFirst<T>>(StackFirst<T>(&this->slab)) {
+            this->reserve(StackBytes<T>::kOnStack);
+        }
         StackVector(const StackVector&) = delete;
         StackVector& operator=(const StackVector&) = delete;
     };
@@ -93,14 +97,17 @@ struct JsonTreeBuilder {
         StackVector<size_t> firsts;
     };
 
-    // Moves the children from `first` on out of `pending` into their container.
+    // Moves the children of the innermost open container out of `pending`
+    // into `children`, and closes that container in `firsts`.
     template <class Child>
-    static void Adopt(std::vector<Child, StackFirst<Child>>& pending, size_t first,
+    static void Adopt(std::vector<Child, StackFirst<Child>>& pending,
+                      std::vector<size_t, StackFirst<size_t>>& firsts,
                       std::vector<Child>& children) {
-        children.reserve(pending.size() - first);
-        std::move(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end(),
-                  std::back_inserter(children));
-        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+        const auto first = pending.begin() + static_cast<std::ptrdiff_t>(firsts.back());
+        firsts.pop_back();
+        children.reserve(static_cast<size_t>(pending.end() - first));
+        std::move(first, pending.end(), std::back_inserter(children));
+        pending.erase(first, pending.end());
     }
 
     // The key of a member in UTF-8: narrow text as read, copied once, into the member.
@@ -152,26 +159,22 @@ struct JsonTreeBuilder {
             UniquePtr<JsonValueTypeImpl> value;
             switch (machine.event) {
                 case JsonEvent::BeginArray:
-                    pending.firsts.items.push_back(pending.elements.items.size());
+                    pending.firsts.push_back(pending.elements.size());
                     break;
                 case JsonEvent::BeginObject:
-                    pending.firsts.items.push_back(pending.members.items.size());
+                    pending.firsts.push_back(pending.members.size());
                     break;
                 case JsonEvent::Key:
-                    pending.members.items.emplace_back(KeyText(machine, token),
-                                                       JsonValue(UniquePtr<JsonValueTypeImpl>()));
+                    pending.members.emplace_back(KeyText(machine, token),
+                                                 JsonValue(UniquePtr<JsonValueTypeImpl>()));
                     break;
                 case JsonEvent::EndArray:
                     value = JsonMakeUnique<JsonArrayTypeImpl>();
-                    Adopt(pending.elements.items, pending.firsts.items.back(),
-                          JsonTreeAccess::Elements(*value));
-                    pending.firsts.items.pop_back();
+                    Adopt(pending.elements, pending.firsts, JsonTreeAccess::Elements(*value));
                     break;
                 case JsonEvent::EndObject:
                     value = JsonMakeUnique<JsonObjectTypeImpl>();
-                    Adopt(pending.members.items, pending.firsts.items.back(),
-                          JsonTreeAccess::Members(*value));
-                    pending.firsts.items.pop_back();
+                    Adopt(pending.members, pending.firsts, JsonTreeAccess::Members(*value));
                     break;
                 default:
                     value = Scalar(machine, token);
@@ -182,9 +185,9 @@ struct JsonTreeBuilder {
                     return value;
                 }
                 if (machine.InObject()) {
-                    JsonTreeAccess::Place(pending.members.items.back().second, value);
+                    JsonTreeAccess::Place(pending.members.back().second, value);
                 } else {
-                    pending.elements.items.push_back(JsonValue(value));
+                    pending.elements.push_back(JsonValue(value));
                 }
             }
             if (!machine.Next()) {
