@@ -5,6 +5,7 @@
 // subclass, at any depth, is handled through its own virtual operations
 // (CopyValue, Type, As..., its destructor).
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/StackVector.h"
 #include "internal/TreeAccess.h"
 
 #include <cstring>
@@ -47,10 +48,14 @@ void DestroyExact(JsonValueTypeImpl* impl) noexcept {
 }  // namespace
 
 JsonTreeAccess::Kind JsonTreeAccess::KindOf(const JsonValueTypeImpl& impl) {
+    // The most frequent first: documents are mostly numbers and strings, in
+    // objects and arrays.
+    static constexpr Kind kByFrequency[] = {Kind::Number, Kind::String, Kind::Object,
+                                            Kind::Array,  Kind::Bool,   Kind::Null};
     const void* vtable = VtableOf(impl);
-    for (unsigned kind = 0; kind < 6; ++kind) {
-        if (vtable == g_libraryVtables[kind]) {
-            return static_cast<Kind>(kind);
+    for (const Kind kind : kByFrequency) {
+        if (vtable == g_libraryVtables[static_cast<unsigned>(kind)]) {
+            return kind;
         }
     }
     return Kind::Other;
@@ -96,7 +101,8 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
         JsonValueTypeImpl* copy;  // empty so far, owned by its parent in the copy
     };
     UniquePtr<JsonValueTypeImpl> result = EmptyLike(root);
-    std::vector<Pending> pending{{&root, result.Get()}};
+    StackVector<Pending, 64> pending;
+    pending.push_back({&root, result.Get()});
 
     // Scalars and empty containers are copied on the spot; nested containers are
     // created empty, attached, and filled when their turn comes.
@@ -162,6 +168,9 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
 
 namespace {
 
+// How many children ahead the comparison prefetches the next ones.
+constexpr size_t kPrefetchAhead = 4;
+
 // The comparison through the virtual operations, for values of which at least
 // one is a caller's subclass.
 bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
@@ -187,7 +196,8 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
 
 }  // namespace
 
-bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right) {
+[[gnu::flatten]] bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left,
+                                                 const JsonValueTypeImpl& right) {
     // `kind` is Array or Object when both are exactly that class of ours (their
     // children are read directly), Other when either is a caller's subclass
     // (read through the virtual Size, Type and AsArray/AsObject).
@@ -197,22 +207,23 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
         Kind kind;
     };
     const Kind rootKind = KindOf(left);
-    std::vector<Pending> pending{
+    StackVector<Pending, 64> pending;
+    pending.push_back(
         {&left, &right,
          (rootKind == Kind::Array || rootKind == Kind::Object) && KindOf(right) == rootKind
              ? rootKind
-             : Kind::Other}};
+             : Kind::Other});
 
     // Scalars are compared on the spot, containers later.
     auto childrenEqual = [&pending](const JsonValue& a, const JsonValue& b) {
         const JsonValueTypeImpl& x = *Impl(a);
         const JsonValueTypeImpl& y = *Impl(b);
-        // Numbers first, with one comparison a side: arrays of numbers hold nothing else.
-        if (IsExactly(x, Kind::Number) && IsExactly(y, Kind::Number)) {
-            return NumberOf(x) == NumberOf(y);
-        }
+        // One class test: a value of ours has the same class as its equal twin.
         const Kind kind = KindOf(x);
-        if (kind == Kind::Other || KindOf(y) == Kind::Other) {
+        if (kind == Kind::Other || VtableOf(y) != VtableOf(x)) {
+            if (kind != Kind::Other && KindOf(y) != Kind::Other) {
+                return false;  // two of our classes, two different types
+            }
             const JsonType type = a.Type();
             if ((type == JsonType::Array || type == JsonType::Object) && type == b.Type()) {
                 if (&x != &y) {
@@ -221,9 +232,6 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
                 return true;
             }
             return EqualThroughInterface(a, b);
-        }
-        if (kind != KindOf(y)) {
-            return false;
         }
         switch (kind) {
             case Kind::Bool:
@@ -267,11 +275,21 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
                 next.kind == Kind::Array
                     ? static_cast<const JsonArrayTypeImpl*>(b)->m_array.m_values
                     : Elements(*b);
-            if (as.size() != bs.size()) {
+            // Read once: the loop's pushes could change them, as far as the compiler knows.
+            const size_t count = as.size();
+            if (count != bs.size()) {
                 return false;
             }
-            for (size_t i = 0; i < as.size(); ++i) {
-                if (!childrenEqual(as[i], bs[i])) {
+            const JsonValue* const aData = as.data();
+            const JsonValue* const bData = bs.data();
+            for (size_t i = 0; i < count; ++i) {
+                // The children are reached through pointers: ask for those a few
+                // steps ahead while these are compared.
+                if (i + kPrefetchAhead < count) {
+                    __builtin_prefetch(Impl(aData[i + kPrefetchAhead]));
+                    __builtin_prefetch(Impl(bData[i + kPrefetchAhead]));
+                }
+                if (!childrenEqual(aData[i], bData[i])) {
                     return false;
                 }
             }
@@ -284,11 +302,15 @@ bool JsonTreeAccess::EqualTrees(const JsonValueTypeImpl& left, const JsonValueTy
                 next.kind == Kind::Object
                     ? static_cast<const JsonObjectTypeImpl*>(b)->m_object.m_pairs
                     : Members(*b);
-            if (as.size() != bs.size()) {
+            const size_t count = as.size();
+            if (count != bs.size()) {
                 return false;
             }
-            for (size_t i = 0; i < as.size(); ++i) {
-                if (as[i].first != bs[i].first || !childrenEqual(as[i].second, bs[i].second)) {
+            const JsonObject::Member* const aData = as.data();
+            const JsonObject::Member* const bData = bs.data();
+            for (size_t i = 0; i < count; ++i) {
+                if (aData[i].first != bData[i].first ||
+                    !childrenEqual(aData[i].second, bData[i].second)) {
                     return false;
                 }
             }

@@ -7,6 +7,7 @@
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONPrivateImpl.h>
 #include "EventMachine.h"
+#include "StackVector.h"
 #include "Tokenizer.h"
 #include "TreeAccess.h"
 
@@ -14,7 +15,6 @@
 
 #include <cstddef>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,51 +39,6 @@ struct JsonTreeBuilder {
     using Machine = JsonEventMachine<Parser>;
 
     using Tokens = JsonTokenizer<C, Parser>;
-
-    // Storage on the stack for the allocations of a vector that fit in it
-    // (one: a vector asks again only to grow past it); the heap for the rest.
-    // A vector reserved to the stack's size starts without a call to operator
-    // new and grows onto the heap as usual.
-    struct StackSlab {
-        void* data;
-        size_t bytes;
-    };
-    template <class T>
-    struct StackFirst {
-        using value_type = T;
-        explicit StackFirst(StackSlab* slab) noexcept : slab(slab) {}
-        template <class U>
-        StackFirst(const StackFirst<U>& other) noexcept : slab(other.slab) {}
-        T* allocate(size_t n) {
-            if (n * sizeof(T) <= slab->bytes) {
-                return static_cast<T*>(slab->data);
-            }
-            return std::allocator<T>().allocate(n);
-        }
-        void deallocate(T* p, size_t n) noexcept {
-            if (p != slab->data) {
-                std::allocator<T>().deallocate(p, n);
-            }
-        }
-        bool operator==(const StackFirst& other) const noexcept { return slab == other.slab; }
-        bool operator!=(const StackFirst& other) const noexcept { return slab != other.slab; }
-        StackSlab* slab;
-    };
-    // The stack bytes come first, so that they exist when the vector takes them.
-    template <class T>
-    struct StackBytes {
-        static constexpr size_t kOnStack = 16;
-        alignas(T) std::byte bytes[kOnStack * sizeof(T)];
-        StackSlab slab{bytes, sizeof bytes};
-    };
-    template <class T>
-    struct StackVector : StackBytes<T>, std::vector<T, StackFirst<T>> {
-        StackVector() : std::vector<T, StackFirst<T>>(StackFirst<T>(&this->slab)) {
-            this->reserve(StackBytes<T>::kOnStack);
-        }
-        StackVector(const StackVector&) = delete;
-        StackVector& operator=(const StackVector&) = delete;
-    };
 
     // Children of the containers being built wait here, so that each container
     // is allocated once, at its exact size, when it is complete. A member is
