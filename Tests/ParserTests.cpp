@@ -57,6 +57,9 @@ TEST(Parser, EveryFormAgrees) {
         {"{// only a comment\n}", "{}"},
         {"\v[\f1\v]\f", "[1]"},
         {R"({"b":1,"a":2,"b":3})", R"({"b":1,"a":2,"b":3})"},
+        // Keys with escapes wait apart from the text until their object closes.
+        {R"({"\u0061x":{"b\\c":1,"d":{"\u00e9":2},"e":3},"f\"":4,"g":5})",
+         "{\"ax\":{\"b\\\\c\":1,\"d\":{\"\xC3\xA9\":2},\"e\":3},\"f\\\"\":4,\"g\":5}"},
         {R"(["caf\u00e9","\ud83d\ude00",{"\u00e9":0}])",
          "[\"caf\xC3\xA9\",\"\xF0\x9F\x98\x80\",{\"\xC3\xA9\":0}]"},
         // Broken surrogate pairs become U+FFFD alike in both widths.

@@ -13,9 +13,12 @@
 
 #include <kivCore/Conversion.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace _Private {
@@ -40,6 +43,17 @@ struct JsonTreeBuilder {
 
     using Tokens = JsonTokenizer<C, Parser>;
 
+    // A member waiting for its container. Its key is still where the text
+    // holds it (text in memory, no escapes) or, when `text` is null, at
+    // `offset` in Pending::keys; the member's own string is made once, in
+    // the container.
+    struct PendingMember {
+        const char* text;
+        size_t offset;
+        size_t size;
+        JsonValue value;
+    };
+
     // Children of the containers being built wait here, so that each container
     // is allocated once, at its exact size, when it is complete. A member is
     // added at its key, with a null implementation until its value is complete
@@ -48,21 +62,56 @@ struct JsonTreeBuilder {
     // each live on the stack, so that a small document allocates nothing here.
     struct Pending {
         StackVector<JsonValue> elements;
-        StackVector<JsonObject::Member> members;
+        StackVector<PendingMember> members;
         StackVector<size_t> firsts;
+        std::string keys;  // the keys that are not in the text, back to back
+
+        void AddKey(const Machine& machine, Token& token) {
+            if constexpr (Tokens::kTextInPlace) {
+                if (machine.Source().hasTextInPlace) {
+                    const std::string_view key = machine.Source().textInPlace;
+                    members.push_back(
+                        {key.data(), 0, key.size(), JsonValue(UniquePtr<JsonValueTypeImpl>())});
+                    return;
+                }
+            }
+            const size_t offset = keys.size();
+            keys += KeyText(machine, token);
+            members.push_back(
+                {nullptr, offset, keys.size() - offset, JsonValue(UniquePtr<JsonValueTypeImpl>())});
+        }
     };
 
     // Moves the children of the innermost open container out of `pending`
     // into `children`, and closes that container in `firsts`.
-    template <class Child>
-    static void Adopt(std::vector<Child, StackFirst<Child>>& pending,
-                      std::vector<size_t, StackFirst<size_t>>& firsts,
-                      std::vector<Child>& children) {
-        const auto first = pending.begin() + static_cast<std::ptrdiff_t>(firsts.back());
-        firsts.pop_back();
-        children.reserve(static_cast<size_t>(pending.end() - first));
-        std::move(first, pending.end(), std::back_inserter(children));
-        pending.erase(first, pending.end());
+    static void Adopt(Pending& pending, std::vector<JsonValue>& children) {
+        StackVector<JsonValue>& elements = pending.elements;
+        const auto first = elements.begin() + static_cast<std::ptrdiff_t>(pending.firsts.back());
+        pending.firsts.pop_back();
+        children.reserve(static_cast<size_t>(elements.end() - first));
+        std::move(first, elements.end(), std::back_inserter(children));
+        elements.erase(first, elements.end());
+    }
+    static void Adopt(Pending& pending, std::vector<JsonObject::Member>& children) {
+        StackVector<PendingMember>& members = pending.members;
+        const auto first = members.begin() + static_cast<std::ptrdiff_t>(pending.firsts.back());
+        pending.firsts.pop_back();
+        children.reserve(static_cast<size_t>(members.end() - first));
+        size_t keysFrom = std::string::npos;
+        for (auto member = first; member != members.end(); ++member) {
+            const char* text = member->text;
+            if (text == nullptr) {
+                keysFrom = std::min(keysFrom, member->offset);
+                text = pending.keys.data() + member->offset;
+            }
+            children.emplace_back(std::piecewise_construct,
+                                  std::forward_as_tuple(text, member->size),
+                                  std::forward_as_tuple(std::move(member->value)));
+        }
+        members.erase(first, members.end());
+        if (keysFrom != std::string::npos) {
+            pending.keys.resize(keysFrom);  // these keys were the last ones added
+        }
     }
 
     // The key of a member in UTF-8: narrow text as read, copied once, into the member.
@@ -120,16 +169,15 @@ struct JsonTreeBuilder {
                     pending.firsts.push_back(pending.members.size());
                     break;
                 case JsonEvent::Key:
-                    pending.members.emplace_back(KeyText(machine, token),
-                                                 JsonValue(UniquePtr<JsonValueTypeImpl>()));
+                    pending.AddKey(machine, token);
                     break;
                 case JsonEvent::EndArray:
                     value = JsonMakeUnique<JsonArrayTypeImpl>();
-                    Adopt(pending.elements, pending.firsts, JsonTreeAccess::Elements(*value));
+                    Adopt(pending, JsonTreeAccess::Elements(*value));
                     break;
                 case JsonEvent::EndObject:
                     value = JsonMakeUnique<JsonObjectTypeImpl>();
-                    Adopt(pending.members, pending.firsts, JsonTreeAccess::Members(*value));
+                    Adopt(pending, JsonTreeAccess::Members(*value));
                     break;
                 default:
                     value = Scalar(machine, token);
@@ -140,7 +188,7 @@ struct JsonTreeBuilder {
                     return value;
                 }
                 if (machine.InObject()) {
-                    JsonTreeAccess::Place(pending.members.back().second, value);
+                    JsonTreeAccess::Place(pending.members.back().value, value);
                 } else {
                     pending.elements.push_back(JsonValue(value));
                 }
