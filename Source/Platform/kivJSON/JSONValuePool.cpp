@@ -129,7 +129,9 @@ struct ThreadCache {
         }
     }
 
-    // A slot, or null when the pool has no chunk to give.
+    // A slot, or null when the pool has no chunk to give. The common case (a
+    // free or uncarved slot in the active chunk) needs no registers to be saved:
+    // changing chunks is a call of its own.
     void* Allocate(size_t cls) {
         Chunk* chunk = active[cls];
         if (chunk != nullptr) {
@@ -144,12 +146,18 @@ struct ThreadCache {
                 chunk->bump += slotBytes;
                 return slot;
             }
+        }
+        return AllocateFromNextChunk(cls);
+    }
+
+    [[gnu::noinline]] void* AllocateFromNextChunk(size_t cls) {
+        if (active[cls] != nullptr) {
             Retire(cls);
         }
         if (!Activate(cls)) {
             return nullptr;
         }
-        chunk = active[cls];
+        Chunk* chunk = active[cls];
         void* slot = chunk->bump;
         chunk->bump += (cls + 1) * kGranule;
         if (finished) {

@@ -92,7 +92,8 @@ struct JsonTreeBuilder {
         std::move(first, elements.end(), std::back_inserter(children));
         elements.erase(first, elements.end());
     }
-    static void Adopt(Pending& pending, std::vector<JsonObject::Member>& children) {
+    [[gnu::flatten]] static void Adopt(Pending& pending,
+                                       std::vector<JsonObject::Member>& children) {
         StackVector<PendingMember>& members = pending.members;
         const auto first = members.begin() + static_cast<std::ptrdiff_t>(pending.firsts.back());
         pending.firsts.pop_back();
