@@ -387,6 +387,28 @@ void JsonTreeAccess::DestroyChildren(Children& children) noexcept {
     children.clear();
 }
 
+namespace {
+
+// Below the recursion's depth: the nested containers go to a worklist. Out of
+// line, so that the common case keeps no worklist (nor a stack guard) of its own.
+template <class Children>
+[[gnu::noinline]] void ReleaseChildrenDeep(Children& children) {
+    std::vector<JsonValue> pending;
+    DetachNestedContainers(children, pending);
+    JsonTreeAccess::DestroyChildren(children);
+    while (!pending.empty()) {
+        JsonValue next = std::move(pending.back());
+        pending.pop_back();
+        if (next.Type() == JsonType::Array) {
+            DetachNestedContainers(JsonTreeAccess::Elements(*JsonTreeAccess::Impl(next)), pending);
+        } else {
+            DetachNestedContainers(JsonTreeAccess::Members(*JsonTreeAccess::Impl(next)), pending);
+        }
+    }  // `next` is destroyed here, its nested containers already detached
+}
+
+}  // namespace
+
 template <class Children>
 void JsonTreeAccess::ReleaseChildren(Children& children) {
     if (t_teardownDepth < kRecursiveTeardownDepth) {
@@ -395,18 +417,7 @@ void JsonTreeAccess::ReleaseChildren(Children& children) {
         --t_teardownDepth;
         return;
     }
-    std::vector<JsonValue> pending;
-    DetachNestedContainers(children, pending);
-    DestroyChildren(children);
-    while (!pending.empty()) {
-        JsonValue next = std::move(pending.back());
-        pending.pop_back();
-        if (next.Type() == JsonType::Array) {
-            DetachNestedContainers(Elements(*Impl(next)), pending);
-        } else {
-            DetachNestedContainers(Members(*Impl(next)), pending);
-        }
-    }  // `next` is destroyed here, its nested containers already detached
+    ReleaseChildrenDeep(children);
 }
 
 }  // namespace _Private

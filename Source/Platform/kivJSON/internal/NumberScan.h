@@ -145,7 +145,7 @@ struct JsonNumberScanner {
     }
 
     // After "-" or the first digit (c): an exact 64-bit integer or a double.
-    static bool Scan(Cursor& cursor, CharValue c, bool strict, Token& token) {
+    static bool Scan(Cursor cursor, CharValue c, bool strict, Token& token) {
         const bool negative = c == '-';
         if (negative) {
             c = cursor.Next();

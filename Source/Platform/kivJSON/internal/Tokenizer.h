@@ -372,7 +372,9 @@ struct JsonTokenizer {
     // --- Number literals -----------------------------------------------------------------
 
     // How the number scanner reads: one character at a time from the parser, or
-    // from a pointer into text in memory that the compiler keeps in a register.
+    // through the parser's own position in text in memory. Both are passed by
+    // value, so that no local object's address leaves Tokenize (which would
+    // cost it a stack guard on every token in a hardened build).
     struct SourceCursor {
         static constexpr bool kInMemory = false;
         Parser& parser;
@@ -381,7 +383,7 @@ struct JsonTokenizer {
     };
     struct MemoryCursor {
         static constexpr bool kInMemory = true;
-        const C* pos;
+        const C*& pos;
         const C* const end;
         CharValue Peek() const {
             return pos == end ? kEof : std::char_traits<C>::to_int_type(*pos);
@@ -396,14 +398,11 @@ struct JsonTokenizer {
 
     static bool NumberLiteral(Parser& parser, CharValue c, Token& token) {
         if constexpr (kInMemory) {
-            MemoryCursor cursor{parser.m_pos, parser.m_end};
-            const bool read =
-                JsonNumberScanner<C, MemoryCursor>::Scan(cursor, c, Strict(parser), token);
-            parser.m_pos = cursor.pos;
-            return read;
+            return JsonNumberScanner<C, MemoryCursor>::Scan(
+                MemoryCursor{parser.m_pos, parser.m_end}, c, Strict(parser), token);
         } else {
-            SourceCursor cursor{parser};
-            return JsonNumberScanner<C, SourceCursor>::Scan(cursor, c, Strict(parser), token);
+            return JsonNumberScanner<C, SourceCursor>::Scan(SourceCursor{parser}, c, Strict(parser),
+                                                            token);
         }
     }
 
@@ -527,8 +526,10 @@ struct JsonTokenizer {
         }
         const C introducer = *parser.m_pos++;
         if (introducer == '/') {
-            const C* newline = std::find(parser.m_pos, parser.m_end, C('\n'));
-            parser.m_pos = newline == parser.m_end ? parser.m_end : newline + 1;
+            // char_traits' find (memchr) takes no address of a local, as std::find would.
+            const C* newline = std::char_traits<C>::find(
+                parser.m_pos, static_cast<size_t>(parser.m_end - parser.m_pos), C('\n'));
+            parser.m_pos = newline == nullptr ? parser.m_end : newline + 1;
             token.kind = Token::Comment;
             return true;
         }
