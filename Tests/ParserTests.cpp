@@ -55,6 +55,7 @@ TEST(Parser, EveryFormAgrees) {
         {" [ -5 , 5 , 5.0 , true , false , null ] ", "[-5,5,5,true,false,null]"},
         {" 5 /* c */", "5"},
         {"{// only a comment\n}", "{}"},
+        {"[1]// to the end, no line break", "[1]"},
         {"\v[\f1\v]\f", "[1]"},
         {R"({"b":1,"a":2,"b":3})", R"({"b":1,"a":2,"b":3})"},
         // Keys with escapes wait apart from the text until their object closes.
