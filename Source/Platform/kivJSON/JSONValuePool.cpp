@@ -11,7 +11,8 @@
 //
 // Each thread carves from one active chunk per class and reuses the slots it
 // frees there itself, without atomics. Any other free (another thread, or a
-// chunk its carver has moved on from) only decrements the chunk's atomic count;
+// chunk its carver has moved on from) only decrements the chunk's atomic count,
+// once for each run of frees into the same chunk;
 // the thread that brings the count to zero takes the chunk: it keeps up to
 // kKeptEmptyChunks empty chunks for reuse and hands the rest to the shared
 // lists (JSONValuePoolChunks.cpp), which give the memory of all but a few back
@@ -82,6 +83,13 @@ struct ThreadCache {
     Chunk* empty[kKeptEmptyChunks];
     size_t emptyCount;
     bool finished;  // the thread is exiting: carve no chunk for later
+    // Frees into a chunk this thread does not carve from, not yet taken from
+    // its count: a tree is freed in about the order it was carved, so one
+    // atomic subtraction stands for a run of frees into the same chunk. The
+    // chunk cannot be reused or released meanwhile (its count stays above
+    // zero); the run is settled when a free lands elsewhere or the thread exits.
+    Chunk* remoteChunk;
+    uint32_t remoteFrees;
 
     // A chunk whose count reached zero: nobody else can reach it any more.
     void TakeEmpty(Chunk* chunk) {
@@ -175,12 +183,37 @@ struct ThreadCache {
             ++chunk->freeCount;
             return;
         }
-        if (chunk->count.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        if (chunk == remoteChunk) {
+            ++remoteFrees;
+            return;
+        }
+        SettleRemoteFrees();
+        if (finished) {  // exiting: nothing may wait for a later settling
+            if (chunk->count.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                TakeEmpty(chunk);
+            }
+            return;
+        }
+        RegisterThreadExit();  // which settles the last run
+        remoteChunk = chunk;
+        remoteFrees = 1;
+    }
+
+    void SettleRemoteFrees() {
+        Chunk* chunk = remoteChunk;
+        if (chunk == nullptr) {
+            return;
+        }
+        const uint32_t frees = remoteFrees;
+        remoteChunk = nullptr;
+        remoteFrees = 0;
+        if (chunk->count.fetch_sub(frees, std::memory_order_acq_rel) == frees) {
             TakeEmpty(chunk);
         }
     }
 
     void Finish() {
+        SettleRemoteFrees();
         finished = true;
         for (size_t cls = 0; cls < kClasses; ++cls) {
             if (active[cls] != nullptr) {
