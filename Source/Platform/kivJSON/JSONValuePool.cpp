@@ -187,6 +187,12 @@ struct ThreadCache {
             ++remoteFrees;
             return;
         }
+        StartRemoteRun(chunk);
+    }
+
+    // Out of line, like changing chunks when allocating: the frees above need
+    // no registers saved.
+    [[gnu::noinline]] void StartRemoteRun(Chunk* chunk) {
         SettleRemoteFrees();
         if (finished) {  // exiting: nothing may wait for a later settling
             if (chunk->count.fetch_sub(1, std::memory_order_acq_rel) == 1) {
