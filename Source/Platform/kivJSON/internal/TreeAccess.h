@@ -58,20 +58,17 @@ struct JsonTreeAccess {
     static void Place(JsonValue& slot, UniquePtr<JsonValueTypeImpl>& impl) { slot.m_impl = impl; }
 
     // A string value that takes `text` over instead of copying it.
-    // A string value holding a copy of `text`, made straight into its storage.
-    static UniquePtr<JsonValueTypeImpl> StringCopying(std::string_view text, bool escapes) {
-        UniquePtr<JsonValueTypeImpl> value =
-            JsonMakeUnique<JsonStringTypeImpl>(std::string(), escapes);
-        // Built and moved in: cheaper than assign, which also handles overlap.
-        static_cast<JsonStringTypeImpl&>(*value).m_value = std::string(text.data(), text.size());
-        return value;
-    }
-
     static UniquePtr<JsonValueTypeImpl> StringTakingText(std::string&& text, bool escapes) {
         UniquePtr<JsonValueTypeImpl> value =
             JsonMakeUnique<JsonStringTypeImpl>(std::string(), escapes);
         static_cast<JsonStringTypeImpl&>(*value).m_value = std::move(text);
         return value;
+    }
+
+    // A string value holding a copy of `text`: built apart and moved in, which
+    // is cheaper than assign (which also handles overlap).
+    static UniquePtr<JsonValueTypeImpl> StringCopying(std::string_view text, bool escapes) {
+        return StringTakingText(std::string(text.data(), text.size()), escapes);
     }
 
     // A new empty array or object, of the type of `container`.

@@ -115,7 +115,8 @@ struct JsonTreeBuilder {
         }
     }
 
-    // The key of a member in UTF-8: narrow text as read, copied once, into the member.
+    // The key of a member in UTF-8, for Pending::keys: narrow text as read
+    // (not copied here), wide text converted.
     static decltype(auto) KeyText(const Machine& machine, Token& token) {
         if constexpr (sizeof(C) == 1) {
             return Tokens::TokenText(machine.Source(), token);
