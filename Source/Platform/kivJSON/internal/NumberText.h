@@ -346,10 +346,10 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     if (biased == 0x7FF) {
         return nullptr;
     }
+    // The sign without a branch: in coordinates, signs mix unpredictably.
     char* p = buffer;
-    if (bits >> 63 != 0) {
-        *p++ = '-';
-    }
+    *p = '-';
+    p += bits >> 63;
     if (biased == 0) {  // zero here, subnormals through std::to_chars
         if (fraction != 0) {
             return nullptr;
@@ -373,25 +373,28 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     const uint64_t lower = lowerBound + odd;
     const uint64_t upper = upperBound - odd;
 
-    // Chosen without branches: which case applies is as good as random.
+    // Chosen without branches, in 0/1 words and masks (as bools, the compiler
+    // branches): which case applies is as good as random.
     const uint64_t truncated = scaled >> 2;
     const uint64_t tens = truncated / 10;
-    const bool tensBelow = lower <= 40 * tens;
-    const bool tensAbove = 40 * tens + 40 <= upper;
-    const bool shorter = tensBelow != tensAbove;
-    const bool below = lower <= 4 * truncated;
-    const bool above = 4 * truncated + 4 <= upper;
+    const uint64_t tensBelow = lower <= 40 * tens;
+    const uint64_t tensAbove = 40 * tens + 40 <= upper;
+    const uint64_t shorter = tensBelow ^ tensAbove;
+    const uint64_t below = lower <= 4 * truncated;
+    const uint64_t above = 4 * truncated + 4 <= upper;
     const uint64_t middle = 4 * truncated + 2;
-    const bool up =
-        below != above ? above : scaled > middle || (scaled == middle && (truncated & 1) != 0);
+    const uint64_t nearest = (scaled > middle) | ((scaled == middle) & truncated);
+    const uint64_t oneSide = below ^ above;  // only one of the two candidates is inside
+    const uint64_t up = (oneSide & above) | (~oneSide & nearest & 1);
 
     // Padded to 17 digits: `truncated` has 16 or 17 (it is at least c, or
     // 4c/3 when the lower bound is nearer, and below 10c), the shorter
     // candidate one fewer; exponent10 is the first digit's power of ten.
     constexpr uint64_t kSmallest17 = 10000000000000000;  // 10^16
     const bool wide = truncated >= kSmallest17;
-    uint64_t n =
-        shorter ? (tens + tensAbove) * (wide ? 10 : 100) : (truncated + up) * (wide ? 1 : 10);
+    const uint64_t takeShorter = 0 - shorter;
+    uint64_t n = ((tens + tensAbove) * (wide ? 10 : 100) & takeShorter) |
+                 ((truncated + up) * (wide ? 1 : 10) & ~takeShorter);
     int exponent10 = k + (wide ? 16 : 15);
     if (n == 10 * kSmallest17) {  // rounded up to the next power of ten
         n = kSmallest17;
