@@ -124,7 +124,7 @@ public:
         // time, so that a short text appended to a string with a large
         // capacity does not fill all of it.
         const size_t spare = m_out.capacity() - used;
-        m_out.resize(used + (spare != 0 ? std::min(spare, size_t{1} << 16) : 64));
+        m_out.resize(used + (spare != 0 ? std::min(spare, kWindow) : 64));
         m_pos = m_out.data() + used;
         m_end = m_out.data() + m_out.size();
     }
@@ -143,16 +143,22 @@ private:
         m_pos += count;
     }
 
+    // The block doubles, copying only the text written; the room is then
+    // opened (zero-filled by resize) at most a window at a time, so that it
+    // is still in cache when the walk writes over it.
     void Grow(size_t count) {
         const size_t used = static_cast<size_t>(m_pos - m_out.data());
-        size_t size = std::max(2 * m_out.size(), used + count);
-        if (m_out.capacity() >= used + count) {
-            size = std::min(size, m_out.capacity());  // no new block while there is room
+        const size_t needed = used + count;
+        if (m_out.capacity() < needed) {
+            m_out.resize(used);
+            m_out.reserve(std::max(2 * m_out.capacity(), needed));
         }
-        m_out.resize(size);
+        m_out.resize(std::max(needed, std::min(m_out.capacity(), used + kWindow)));
         m_pos = m_out.data() + used;
         m_end = m_out.data() + m_out.size();
     }
+
+    static constexpr size_t kWindow = size_t{1} << 16;
 
     std::basic_string<C>& m_out;
     C* m_pos = nullptr;
