@@ -496,7 +496,11 @@ private:
             // `top` is not used after this: Open may move the stack.
             const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(*child);
             const WriteKind kind = JsonTreeAccess::KindOf(impl);
-            if (kind == WriteKind::Array || kind == WriteKind::Object) {
+            if (kind == WriteKind::Number) {  // the commonest leaf, without a call
+                if (!WriteNumber(JsonTreeAccess::NumberOf(impl))) {
+                    return false;
+                }
+            } else if (kind == WriteKind::Array || kind == WriteKind::Object) {
                 Open(impl, kind == WriteKind::Array);
             } else if (!WriteAs(impl, kind)) {
                 return false;

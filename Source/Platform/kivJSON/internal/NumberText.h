@@ -231,10 +231,9 @@ inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixe
     if (biased == 0x7FF) {
         return nullptr;
     }
-    char* p = buffer;
-    if (bits >> 63 != 0) {
-        *p++ = '-';
-    }
+    char* p = buffer;  // the sign without a branch, as in WriteDoubleShortestDecided
+    *p = '-';
+    p += bits >> 63;
     // value = m * 2^e with m in [2^63, 2^64); normal values need no count
     // of leading zeros, which keeps it off their longest chain of steps.
     int e;
