@@ -77,6 +77,8 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
         {JsonValue::StringType("a\"\n\\", false), "\"a\"\n\\\""},  // a clear flag is trusted
         {JsonValue::StringType("plain", true), R"("plain")"},
         {Arr({Arr({}), Obj({}), Str("x"), -1, Arr({2, Arr({3})})}), R"([[],{},"x",-1,[2,[3]]])"},
+        // A string longer than the room the writer opens at a time, past an estimate.
+        {Arr(List(1, Str(std::string(100000, 'x')))), "[1,\"" + std::string(100000, 'x') + "\"]"},
         {Obj({{"a", Arr({1, 2.5, Str("x")})}}), R"({"a":[1,2.5,"x"]})"},
         {Obj({{"b", 1}, {"a", 2}, {"b", 3}}), R"({"b":1,"a":2,"b":3})"},
         {Obj({{"k\"y\n\x01", JsonValue()}, {"", 0}, {"\xC3\xA9", Obj({})}}),
