@@ -103,6 +103,29 @@ TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
     }
 }
 
+// Fraction digits are gathered several at a time from text in memory while
+// the mantissa has room; every length around those steps, every size of
+// integer part and every distance to the end of the text reads as strtod.
+TEST(ParseOptions, FractionDigitsReadAsStrtodAtEveryLength) {
+    const std::string digits = "98765432109876543210987654";
+    for (const std::string integral :
+         {"0", "7", "123456789", "1234567890", "123456789012", "12345678901234567"}) {
+        for (const size_t length : {1, 7, 8, 9, 15, 16, 17, 24}) {
+            const std::string literal = "-" + integral + "." + digits.substr(0, length);
+            const double expected = std::strtod(literal.c_str(), nullptr);
+            for (const std::string& text : {literal, "[" + literal + "]", "[" + literal + ",0]"}) {
+                const JsonValue value = JsonValue::Parse(text);
+                const JsonValue wide = JsonValue::Parse(std::wstring(text.begin(), text.end()));
+                for (const JsonValue* parsed : {&value, &wide}) {
+                    const double got =
+                        parsed->IsArray() ? parsed->At(size_t{0}).AsDouble() : parsed->AsDouble();
+                    EXPECT_EQ(got, expected) << text;
+                }
+            }
+        }
+    }
+}
+
 // A wide element that is no code point (above U+10FFFF; negative as a signed
 // wchar_t) cannot be stored: a malformed string at that element, never a throw.
 TEST(ParseOptions, WideElementBeyondUnicodeIsAMalformedString) {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace _Private {
@@ -95,6 +96,26 @@ inline double anystod(const char* first, const char* last, ParserNumberText& scr
     return result;
 }
 
+// How many of the eight characters in `word` (the first in its lowest byte)
+// are ASCII digits before the first that is not: a byte is a digit when its
+// high nibble is 3 and adding 6 keeps it so. A carry between bytes can only
+// start at a byte that is not a digit, so it cannot hide the first one.
+inline int LeadingDigits(uint64_t word) {
+    constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+    const uint64_t miss =
+        ((word & kHigh) | (((word + 0x0606060606060606) & kHigh) >> 4)) ^ 0x3333333333333333;
+    return miss == 0 ? 8 : __builtin_ctzll(miss) / 8;
+}
+
+// The value of eight ASCII digits, the first (most significant) in the lowest
+// byte; a zero byte counts as a leading zero. Pairs, then quads, then the
+// two halves, each step one multiply.
+inline uint64_t EightDigitsValue(uint64_t word) {
+    word = (word & 0x0F0F0F0F0F0F0F0F) * 2561 >> 8;
+    word = (word & 0x00FF00FF00FF00FF) * 6553601 >> 16;
+    return (word & 0x0000FFFF0000FFFF) * 42949672960001 >> 32;
+}
+
 // Written once over the cursor it reads through: the tokenizer's source one
 // character at a time, or a pointer into text in memory (Cursor::kInMemory),
 // where the literal's text need not be copied for the general conversion.
@@ -132,6 +153,29 @@ struct JsonNumberScanner {
             value = value * 10 + digit;
         }
         return true;
+    }
+
+    // Text in memory: gathers the fraction's digits up to eight at a time
+    // while at least eight characters remain and the mantissa is below
+    // 10^10, so that it stays below 10^18 before each digit, as the loop of
+    // one digit at a time requires; that loop takes whatever is left.
+    static void TakeFractionDigits(Cursor& cursor, uint64_t& mantissa, int64_t& exponent) {
+        static constexpr uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
+                                               100000, 1000000, 10000000, 100000000};
+        while (cursor.end - cursor.pos >= 8 && mantissa < 10000000000) {
+            uint64_t word;
+            std::memcpy(&word, cursor.pos, sizeof word);
+            const int count = LeadingDigits(word);
+            if (count == 0) {
+                return;
+            }
+            mantissa = mantissa * kPowers[count] + EightDigitsValue(word << (8 * (8 - count)));
+            exponent -= count;
+            cursor.pos += count;
+            if (count != 8) {
+                return;
+            }
+        }
     }
 
     // Moves the looked-at character `p` into the number text (kept only where
@@ -216,6 +260,10 @@ struct JsonNumberScanner {
                     return false;
                 }
                 hasFraction = true;
+                if constexpr (kNarrowInMemory) {
+                    TakeFractionDigits(cursor, mantissa, exponent);
+                    p = cursor.Peek();
+                }
             } else if (p == 'e' || p == 'E') {
                 Take(cursor, text, p);
                 const bool negativeExponent = p == '-';
