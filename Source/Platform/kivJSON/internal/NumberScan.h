@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace _Private {
 
@@ -63,6 +64,9 @@ private:
     size_t m_size = 0;
     size_t m_capacity = sizeof(m_inline);
 };
+
+// What the scanner of text in memory keeps of a literal's text: nothing.
+struct NoNumberText {};
 
 // Writes `value` in decimal at the start of the buffer; returns the length.
 inline size_t print_llu(ParserNumberText& buffer, unsigned long value) {
@@ -155,6 +159,20 @@ struct JsonNumberScanner {
         return true;
     }
 
+    // The general conversion of a literal of text in memory, out of line: its
+    // buffer would otherwise put a stack guard on every scan.
+    [[gnu::noinline]] static double ConvertInMemory(const C* first, const C* last) {
+        ParserNumberText text;
+        if constexpr (sizeof(C) == 1) {
+            return anystod(first, last, text);
+        } else {
+            for (const C* d = first; d != last; ++d) {
+                text.Append(static_cast<char>(*d));
+            }
+            return anystod(text.Data(), text.Data() + text.Size(), text);
+        }
+    }
+
     // Text in memory: gathers the fraction's digits up to eight at a time
     // while at least eight characters remain and the mantissa is below
     // 10^10, so that it stays below 10^18 before each digit, as the loop of
@@ -180,7 +198,8 @@ struct JsonNumberScanner {
 
     // Moves the looked-at character `p` into the number text (kept only where
     // the text is not in memory) and looks at the next one.
-    static void Take(Cursor& cursor, ParserNumberText& text, CharValue& p) {
+    template <class Text>
+    static void Take(Cursor& cursor, Text& text, CharValue& p) {
         if constexpr (!kInMemory) {
             text.Append(static_cast<char>(p));
         }
@@ -234,7 +253,8 @@ struct JsonNumberScanner {
         // one's. Leading zeros of a fraction keep the mantissa at zero and only
         // move the exponent.
         constexpr uint64_t kTenPow18 = 1000000000000000000ull;
-        ParserNumberText text;
+        // Text in memory is converted from where it lies: no copy to keep.
+        std::conditional_t<kInMemory, NoNumberText, ParserNumberText> text;
         if constexpr (!kInMemory) {
             print_llu(text, value);
         }
@@ -291,13 +311,8 @@ struct JsonNumberScanner {
         double result;
         if (gathered && DecimalToDouble(mantissa, exponent, false, result)) {
             // exact
-        } else if constexpr (kNarrowInMemory) {
-            result = anystod(digits, cursor.pos, text);
         } else if constexpr (kInMemory) {
-            for (const C* d = digits; d != cursor.pos; ++d) {
-                text.Append(static_cast<char>(*d));
-            }
-            result = anystod(text.Data(), text.Data() + text.Size(), text);
+            result = ConvertInMemory(digits, cursor.pos);
         } else {
             result = anystod(text.Data(), text.Data() + text.Size(), text);
         }

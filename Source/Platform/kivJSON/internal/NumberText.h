@@ -39,8 +39,8 @@ inline double DoubleFromBits(uint64_t bits) noexcept {
 // it cannot decide (subnormal results, overflow near DBL_MAX, and the rare
 // products too close to a rounding boundary); the caller then converts the
 // literal's text.
-inline bool DecimalToDouble(uint64_t digits, int64_t exponent10, bool negative,
-                            double& out) noexcept {
+[[gnu::always_inline]] inline bool DecimalToDouble(uint64_t digits, int64_t exponent10,
+                                                   bool negative, double& out) noexcept {
     const uint64_t sign = negative ? uint64_t{1} << 63 : 0;
     // Clinger: both factors are exact doubles, so one rounding gives the answer.
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
