@@ -109,7 +109,7 @@ TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
 TEST(ParseOptions, FractionDigitsReadAsStrtodAtEveryLength) {
     const std::string digits = "98765432109876543210987654";
     for (const std::string integral :
-         {"0", "7", "123456789", "1234567890", "123456789012", "12345678901234567"}) {
+         {"0", "7", "123456789", "1234567890", "1234567890123", "12345678901234567"}) {
         for (const size_t length : {1, 7, 8, 9, 15, 16, 17, 24}) {
             const std::string literal = "-" + integral + "." + digits.substr(0, length);
             const double expected = std::strtod(literal.c_str(), nullptr);
