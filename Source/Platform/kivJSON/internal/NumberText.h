@@ -215,6 +215,14 @@ inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixe
     return end;
 }
 
+// Writes the minus sign of a double with these bits, if it has one, and
+// returns where its digits go. Without a branch: in coordinates, signs mix
+// unpredictably.
+inline char* PutSign(char* buffer, uint64_t bits) noexcept {
+    *buffer = '-';
+    return buffer + (bits >> 63);
+}
+
 // WriteDouble17's fast path: returns nullptr, having written nothing that
 // counts, for a value it does not decide (not finite, or rounding undecided).
 //
@@ -231,9 +239,7 @@ inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixe
     if (biased == 0x7FF) {
         return nullptr;
     }
-    char* p = buffer;  // the sign without a branch, as in WriteDoubleShortestDecided
-    *p = '-';
-    p += bits >> 63;
+    char* p = PutSign(buffer, bits);
     // value = m * 2^e with m in [2^63, 2^64); normal values need no count
     // of leading zeros, which keeps it off their longest chain of steps.
     int e;
@@ -345,10 +351,7 @@ inline uint64_t ScaleRoundToOdd(uint64_t gHigh, uint64_t gLow, uint64_t x) noexc
     if (biased == 0x7FF) {
         return nullptr;
     }
-    // The sign without a branch: in coordinates, signs mix unpredictably.
-    char* p = buffer;
-    *p = '-';
-    p += bits >> 63;
+    char* p = PutSign(buffer, bits);
     if (biased == 0) {  // zero here, subnormals through std::to_chars
         if (fraction != 0) {
             return nullptr;
