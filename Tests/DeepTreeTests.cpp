@@ -112,6 +112,18 @@ TEST(CallerSubclass, NestedCopiedComparedAndDestroyedThroughItsVirtuals) {
         EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.4,[]]]"));
         EXPECT_FALSE(JsonValue::Parse("[1,[2.4,[]]]") == tree);  // our number on the left
         EXPECT_FALSE(tree == JsonValue::Parse("[1,[2.0,{}]]"));
+
+        // Inside a short array of ours, which is copied and compared where it is met.
+        std::vector<JsonValue> pair;
+        pair.emplace_back(UniquePtr<_Private::JsonValueTypeImpl>(new RoundedNumber(2.4)));
+        std::vector<JsonValue> pairs;
+        pairs.emplace_back(JsonValue::ArrayType(std::move(pair)));
+        const JsonValue ours = JsonValue::ArrayType(std::move(pairs));
+        const JsonValue oursCopy = ours;
+        EXPECT_EQ(g_counts.copied, 3);
+        EXPECT_TRUE(oursCopy == ours);
+        EXPECT_TRUE(ours == JsonValue::Parse("[[2.0]]"));
+        EXPECT_FALSE(JsonValue::Parse("[[2.4]]") == ours);
     }
     EXPECT_EQ(g_counts.destroyed, g_counts.made);
 }

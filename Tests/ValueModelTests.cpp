@@ -288,6 +288,10 @@ TEST(ValueModel, Equality) {
         {"{a:1}, {a:1,b:2}", J(R"({"a":1})"), J(R"({"a":1,"b":2})"), false},
         {"deep trees", Samples()[4], J(R"([1,"x",null])"), true},
         {"nested differ", J(R"([{"k":1}])"), J(R"([{"k":1.0}])"), false},
+        {"short nested arrays, sizes differ", J("[[1,2],[3]]"), J("[[1,2],[3,4]]"), false},
+        {"short nested arrays, last differs", J("[[1,2],[3,4]]"), J("[[1,2],[3,5]]"), false},
+        {"containers in a short array", J(R"([[[1],{"a":[2]}]])"), J(R"([[[1],{"a":[3]}]])"),
+         false},
         {"array whose Size says 99, [1]", Own<SizedArray>(), J("[1]"), true},
         {"unknown types", Uncopyable(static_cast<JsonType>(9)),
          Uncopyable(static_cast<JsonType>(9)), false},
@@ -331,6 +335,13 @@ TEST(ValueModel, CopiesAreDeep) {
     copy["name"] = JsonValue::StringType("changed");
     EXPECT_EQ(source, pristine);
     EXPECT_NE(copy, pristine);
+
+    // Short arrays are copied where they are met, their containers later.
+    const JsonValue pairs = J(R"({"p":[[1,2],[3,[4,{"a":[5]}]],[]]})");
+    JsonValue pairsCopy = pairs;
+    EXPECT_EQ(pairsCopy.Serialize(), pairs.Serialize());
+    pairsCopy["p"][1][1][1]["a"][0] = JsonValue(6);
+    EXPECT_EQ(pairs.Serialize(), R"({"p":[[1,2],[3,[4,{"a":[5]}]],[]]})");
 
     const std::vector<JsonValue> elements = {JsonValue(1)};
     JsonValue::ArrayType(elements)[0] = JsonValue(2);

@@ -38,6 +38,10 @@ const void* const g_libraryVtables[] = {
     VtableOfClass<JsonArrayTypeImpl>(),   VtableOfClass<JsonObjectTypeImpl>(),
 };
 
+// Arrays of at most this many elements are copied and compared where they
+// are met rather than from the stack of containers still to do.
+constexpr size_t kShortArray = 16;
+
 template <class T>
 void DestroyExact(JsonValueTypeImpl* impl) noexcept {
     T* object = static_cast<T*>(impl);
@@ -95,6 +99,15 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::EmptyLike(const JsonValueTypeImpl& 
     return JsonMakeUnique<JsonObjectTypeImpl>();
 }
 
+// How many children ahead the walks prefetch the next ones.
+constexpr size_t kPrefetchAhead = 4;
+
+void JsonTreeAccess::PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
+    if (i + kPrefetchAhead < count) {
+        __builtin_prefetch(Impl(children[i + kPrefetchAhead]));
+    }
+}
+
 UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& root) {
     struct Pending {
         const JsonValueTypeImpl* source;
@@ -143,6 +156,25 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
         }
         return JsonValue(copy);
     };
+    // A short array of ours is filled on the spot, in order (see elementsEqual
+    // in EqualTrees); its own containers still wait on the stack.
+    auto copyElement = [&copyChild](const JsonValue& child) {
+        const JsonValueTypeImpl& source = *Impl(child);
+        if (IsExactly(source, Kind::Array)) {
+            const std::vector<JsonValue>& elements =
+                static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values;
+            if (elements.size() <= kShortArray) {
+                UniquePtr<JsonValueTypeImpl> copy = JsonMakeUnique<JsonArrayTypeImpl>();
+                std::vector<JsonValue>& copied = Elements(*copy);
+                copied.reserve(elements.size());
+                for (const JsonValue& element : elements) {
+                    copied.push_back(copyChild(element));
+                }
+                return JsonValue(copy);
+            }
+        }
+        return copyChild(child);
+    };
 
     while (!pending.empty()) {
         const Pending next = pending.back();
@@ -150,16 +182,18 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
         if (next.source->Type() == JsonType::Array) {
             const std::vector<JsonValue>& source = Elements(*next.source);
             std::vector<JsonValue>& copy = Elements(*next.copy);
-            copy.reserve(source.size());
-            for (const JsonValue& element : source) {
-                copy.push_back(copyChild(element));
+            const size_t count = source.size();
+            copy.reserve(count);
+            for (size_t i = 0; i < count; ++i) {
+                PrefetchAhead(source.data(), i, count);
+                copy.push_back(copyElement(source[i]));
             }
         } else {
             const std::vector<JsonObject::Member>& source = Members(*next.source);
             std::vector<JsonObject::Member>& copy = Members(*next.copy);
             copy.reserve(source.size());
             for (const JsonObject::Member& member : source) {
-                copy.emplace_back(member.first, copyChild(member.second));
+                copy.emplace_back(member.first, copyElement(member.second));
             }
         }
     }
@@ -167,9 +201,6 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
 }
 
 namespace {
-
-// How many children ahead the comparison prefetches the next ones.
-constexpr size_t kPrefetchAhead = 4;
 
 // The comparison through the virtual operations, for values of which at least
 // one is a caller's subclass.
@@ -255,6 +286,33 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
         }
         return true;
     };
+    // A short array of ours (a coordinate pair, say) is compared on the spot
+    // too, in order. Left on the stack it would be reached in reverse order,
+    // after its neighbours had left the cache. Its own containers still wait
+    // on the stack, so nothing recurses.
+    auto elementsEqual = [&childrenEqual](const JsonValue& a, const JsonValue& b) {
+        const JsonValueTypeImpl& x = *Impl(a);
+        const JsonValueTypeImpl& y = *Impl(b);
+        if (IsExactly(x, Kind::Array) && VtableOf(y) == VtableOf(x)) {
+            const std::vector<JsonValue>& as =
+                static_cast<const JsonArrayTypeImpl&>(x).m_array.m_values;
+            const std::vector<JsonValue>& bs =
+                static_cast<const JsonArrayTypeImpl&>(y).m_array.m_values;
+            const size_t count = as.size();
+            if (count <= kShortArray) {
+                if (count != bs.size()) {
+                    return false;
+                }
+                for (size_t i = 0; i < count; ++i) {
+                    if (!childrenEqual(as[i], bs[i])) {
+                        return false;
+                    }
+                }
+                return true;
+            }
+        }
+        return childrenEqual(a, b);
+    };
 
     while (!pending.empty()) {
         const Pending next = pending.back();
@@ -283,13 +341,9 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
             const JsonValue* const aData = as.data();
             const JsonValue* const bData = bs.data();
             for (size_t i = 0; i < count; ++i) {
-                // The children are reached through pointers: ask for those a few
-                // steps ahead while these are compared.
-                if (i + kPrefetchAhead < count) {
-                    __builtin_prefetch(Impl(aData[i + kPrefetchAhead]));
-                    __builtin_prefetch(Impl(bData[i + kPrefetchAhead]));
-                }
-                if (!childrenEqual(aData[i], bData[i])) {
+                PrefetchAhead(aData, i, count);
+                PrefetchAhead(bData, i, count);
+                if (!elementsEqual(aData[i], bData[i])) {
                     return false;
                 }
             }
@@ -310,7 +364,7 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
             const JsonObject::Member* const bData = bs.data();
             for (size_t i = 0; i < count; ++i) {
                 if (aData[i].first != bData[i].first ||
-                    !childrenEqual(aData[i].second, bData[i].second)) {
+                    !elementsEqual(aData[i].second, bData[i].second)) {
                     return false;
                 }
             }
