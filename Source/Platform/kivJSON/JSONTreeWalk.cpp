@@ -42,6 +42,17 @@ const void* const g_libraryVtables[] = {
 // are met rather than from the stack of containers still to do.
 constexpr size_t kShortArray = 16;
 
+// How many children ahead the walks prefetch the next ones.
+constexpr size_t kPrefetchAhead = 4;
+
+// For a walk at child `i` of `count`: asks for the child a few steps ahead,
+// reached through a pointer, while this one is handled.
+void PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
+    if (i + kPrefetchAhead < count) {
+        __builtin_prefetch(JsonTreeAccess::Impl(children[i + kPrefetchAhead]));
+    }
+}
+
 template <class T>
 void DestroyExact(JsonValueTypeImpl* impl) noexcept {
     T* object = static_cast<T*>(impl);
@@ -99,15 +110,6 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::EmptyLike(const JsonValueTypeImpl& 
     return JsonMakeUnique<JsonObjectTypeImpl>();
 }
 
-// How many children ahead the walks prefetch the next ones.
-constexpr size_t kPrefetchAhead = 4;
-
-void JsonTreeAccess::PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
-    if (i + kPrefetchAhead < count) {
-        __builtin_prefetch(Impl(children[i + kPrefetchAhead]));
-    }
-}
-
 UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& root) {
     struct Pending {
         const JsonValueTypeImpl* source;
@@ -156,20 +158,29 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
         }
         return JsonValue(copy);
     };
+    // Fills `copy` with `copyOne`'s copies of the elements of `source`; a
+    // short array's are too few to prefetch.
+    auto fillElements = [](const std::vector<JsonValue>& source, std::vector<JsonValue>& copy,
+                           auto& copyOne, bool prefetch) {
+        const size_t count = source.size();
+        copy.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            if (prefetch) {
+                PrefetchAhead(source.data(), i, count);
+            }
+            copy.push_back(copyOne(source[i]));
+        }
+    };
     // A short array of ours is filled on the spot, in order (see elementsEqual
     // in EqualTrees); its own containers still wait on the stack.
-    auto copyElement = [&copyChild](const JsonValue& child) {
+    auto copyElement = [&copyChild, &fillElements](const JsonValue& child) {
         const JsonValueTypeImpl& source = *Impl(child);
         if (IsExactly(source, Kind::Array)) {
             const std::vector<JsonValue>& elements =
                 static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values;
             if (elements.size() <= kShortArray) {
                 UniquePtr<JsonValueTypeImpl> copy = JsonMakeUnique<JsonArrayTypeImpl>();
-                std::vector<JsonValue>& copied = Elements(*copy);
-                copied.reserve(elements.size());
-                for (const JsonValue& element : elements) {
-                    copied.push_back(copyChild(element));
-                }
+                fillElements(elements, Elements(*copy), copyChild, false);
                 return JsonValue(copy);
             }
         }
@@ -180,14 +191,7 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
         const Pending next = pending.back();
         pending.pop_back();
         if (next.source->Type() == JsonType::Array) {
-            const std::vector<JsonValue>& source = Elements(*next.source);
-            std::vector<JsonValue>& copy = Elements(*next.copy);
-            const size_t count = source.size();
-            copy.reserve(count);
-            for (size_t i = 0; i < count; ++i) {
-                PrefetchAhead(source.data(), i, count);
-                copy.push_back(copyElement(source[i]));
-            }
+            fillElements(Elements(*next.source), Elements(*next.copy), copyElement, true);
         } else {
             const std::vector<JsonObject::Member>& source = Members(*next.source);
             std::vector<JsonObject::Member>& copy = Members(*next.copy);
@@ -286,29 +290,41 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
         }
         return true;
     };
+    // Whether `as` and `bs` have as many elements, each pair equal by
+    // `equalOne`; a short array's are too few to prefetch.
+    auto elementsMatch = [](const std::vector<JsonValue>& as, const std::vector<JsonValue>& bs,
+                            auto& equalOne, bool prefetch) {
+        // Read once: equalOne's pushes could change them, as far as the compiler knows.
+        const size_t count = as.size();
+        if (count != bs.size()) {
+            return false;
+        }
+        const JsonValue* const aData = as.data();
+        const JsonValue* const bData = bs.data();
+        for (size_t i = 0; i < count; ++i) {
+            if (prefetch) {
+                PrefetchAhead(aData, i, count);
+                PrefetchAhead(bData, i, count);
+            }
+            if (!equalOne(aData[i], bData[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
     // A short array of ours (a coordinate pair, say) is compared on the spot
     // too, in order. Left on the stack it would be reached in reverse order,
     // after its neighbours had left the cache. Its own containers still wait
     // on the stack, so nothing recurses.
-    auto elementsEqual = [&childrenEqual](const JsonValue& a, const JsonValue& b) {
+    auto elementsEqual = [&childrenEqual, &elementsMatch](const JsonValue& a, const JsonValue& b) {
         const JsonValueTypeImpl& x = *Impl(a);
         const JsonValueTypeImpl& y = *Impl(b);
         if (IsExactly(x, Kind::Array) && VtableOf(y) == VtableOf(x)) {
             const std::vector<JsonValue>& as =
                 static_cast<const JsonArrayTypeImpl&>(x).m_array.m_values;
-            const std::vector<JsonValue>& bs =
-                static_cast<const JsonArrayTypeImpl&>(y).m_array.m_values;
-            const size_t count = as.size();
-            if (count <= kShortArray) {
-                if (count != bs.size()) {
-                    return false;
-                }
-                for (size_t i = 0; i < count; ++i) {
-                    if (!childrenEqual(as[i], bs[i])) {
-                        return false;
-                    }
-                }
-                return true;
+            if (as.size() <= kShortArray) {
+                return elementsMatch(as, static_cast<const JsonArrayTypeImpl&>(y).m_array.m_values,
+                                     childrenEqual, false);
             }
         }
         return childrenEqual(a, b);
@@ -333,19 +349,8 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
                 next.kind == Kind::Array
                     ? static_cast<const JsonArrayTypeImpl*>(b)->m_array.m_values
                     : Elements(*b);
-            // Read once: the loop's pushes could change them, as far as the compiler knows.
-            const size_t count = as.size();
-            if (count != bs.size()) {
+            if (!elementsMatch(as, bs, elementsEqual, true)) {
                 return false;
-            }
-            const JsonValue* const aData = as.data();
-            const JsonValue* const bData = bs.data();
-            for (size_t i = 0; i < count; ++i) {
-                PrefetchAhead(aData, i, count);
-                PrefetchAhead(bData, i, count);
-                if (!elementsEqual(aData[i], bData[i])) {
-                    return false;
-                }
             }
         } else {
             const std::vector<JsonObject::Member>& as =

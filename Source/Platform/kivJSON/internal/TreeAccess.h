@@ -74,10 +74,6 @@ struct JsonTreeAccess {
     // A new empty array or object, of the type of `container`.
     static UniquePtr<JsonValueTypeImpl> EmptyLike(const JsonValueTypeImpl& container);
 
-    // For a walk at child `i` of `count`: asks for children a few steps ahead,
-    // which are reached through pointers, while this one is handled.
-    static void PrefetchAhead(const JsonValue* children, size_t i, size_t count);
-
     static UniquePtr<JsonValueTypeImpl> CopyTree(const JsonValueTypeImpl& root);
     static bool EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right);
     // JsonValue's operator==.
