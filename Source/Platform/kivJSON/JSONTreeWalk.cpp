@@ -54,10 +54,10 @@ void PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
 }
 
 template <class T>
-void DestroyExact(JsonValueTypeImpl* impl) noexcept {
+void DestroyExact(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noexcept {
     T* object = static_cast<T*>(impl);
     object->T::~T();
-    T::operator delete(object, sizeof(T));
+    pool.Delete(object);
 }
 
 }  // namespace
@@ -80,27 +80,53 @@ bool JsonTreeAccess::IsExactly(const JsonValueTypeImpl& impl, Kind kind) {
     return VtableOf(impl) == g_libraryVtables[static_cast<unsigned>(kind)];
 }
 
-void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl) noexcept {
-    if (impl == nullptr) {
-        return;
-    }
-    switch (KindOf(*impl)) {
-        case Kind::Null:
-            return DestroyExact<JsonNullTypeImpl>(impl);
-        case Kind::Bool:
-            return DestroyExact<JsonBoolTypeImpl>(impl);
-        case Kind::Number:
-            return DestroyExact<JsonNumberTypeImpl>(impl);
-        case Kind::String:
-            return DestroyExact<JsonStringTypeImpl>(impl);
-        case Kind::Array:
-            return DestroyExact<JsonArrayTypeImpl>(impl);
-        case Kind::Object:
-            return DestroyExact<JsonObjectTypeImpl>(impl);
-        case Kind::Other:
+namespace {
+
+// Deletes one value: ours without a virtual call, a caller's through its
+// virtual destructor. A container's destructor releases its children.
+void DestroyOne(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noexcept {
+    switch (JsonTreeAccess::KindOf(*impl)) {
+        case JsonTreeAccess::Kind::Null:
+            return DestroyExact<JsonNullTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::Bool:
+            return DestroyExact<JsonBoolTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::Number:
+            return DestroyExact<JsonNumberTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::String:
+            return DestroyExact<JsonStringTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::Array:
+            return DestroyExact<JsonArrayTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::Object:
+            return DestroyExact<JsonObjectTypeImpl>(impl, pool);
+        case JsonTreeAccess::Kind::Other:
             break;
     }
     delete impl;
+}
+
+}  // namespace
+
+void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noexcept {
+    if (impl == nullptr) {
+        return;
+    }
+    // A short array of ours is emptied here, in its parent's loop and through
+    // its cursor; its destructor then finds nothing to release. Its elements
+    // go through DestroyOne, so nested containers still recurse only through
+    // ReleaseChildren, which counts the depth.
+    if (IsExactly(*impl, Kind::Array)) {
+        std::vector<JsonValue>& elements = static_cast<JsonArrayTypeImpl*>(impl)->m_array.m_values;
+        if (elements.size() <= kShortArray) {
+            for (JsonValue& element : elements) {
+                if (JsonValueTypeImpl* child = element.m_impl.Release()) {
+                    DestroyOne(child, pool);
+                }
+            }
+            elements.clear();
+        }
+        return DestroyExact<JsonArrayTypeImpl>(impl, pool);
+    }
+    DestroyOne(impl, pool);
 }
 
 UniquePtr<JsonValueTypeImpl> JsonTreeAccess::EmptyLike(const JsonValueTypeImpl& container) {
@@ -118,36 +144,37 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
     UniquePtr<JsonValueTypeImpl> result = EmptyLike(root);
     StackVector<Pending, 64> pending;
     pending.push_back({&root, result.Get()});
+    JsonPoolCursor pool;
 
     // Scalars and empty containers are copied on the spot; nested containers are
     // created empty, attached, and filled when their turn comes.
-    auto copyChild = [&pending](const JsonValue& child) {
+    auto copyChild = [&pending, &pool](const JsonValue& child) {
         const JsonValueTypeImpl& source = *Impl(child);
         UniquePtr<JsonValueTypeImpl> copy;
         switch (KindOf(source)) {
             case Kind::Null:
-                copy = JsonMakeUnique<JsonNullTypeImpl>();
+                copy = pool.Make<JsonNullTypeImpl>();
                 break;
             case Kind::Bool:
-                copy = JsonMakeUnique<JsonBoolTypeImpl>(
+                copy = pool.Make<JsonBoolTypeImpl>(
                     static_cast<const JsonBoolTypeImpl&>(source).m_value);
                 break;
             case Kind::Number:
-                copy = JsonMakeUnique<JsonNumberTypeImpl>(
-                    static_cast<const JsonNumberTypeImpl&>(source));
+                copy =
+                    pool.Make<JsonNumberTypeImpl>(static_cast<const JsonNumberTypeImpl&>(source));
                 break;
             case Kind::String:
-                copy = JsonMakeUnique<JsonStringTypeImpl>(
-                    static_cast<const JsonStringTypeImpl&>(source));
+                copy =
+                    pool.Make<JsonStringTypeImpl>(static_cast<const JsonStringTypeImpl&>(source));
                 break;
             case Kind::Array:
-                copy = JsonMakeUnique<JsonArrayTypeImpl>();
+                copy = pool.Make<JsonArrayTypeImpl>();
                 if (!static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values.empty()) {
                     pending.push_back({&source, copy.Get()});
                 }
                 break;
             case Kind::Object:
-                copy = JsonMakeUnique<JsonObjectTypeImpl>();
+                copy = pool.Make<JsonObjectTypeImpl>();
                 if (!static_cast<const JsonObjectTypeImpl&>(source).m_object.m_pairs.empty()) {
                     pending.push_back({&source, copy.Get()});
                 }
@@ -173,13 +200,13 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
     };
     // A short array of ours is filled on the spot, in order (see elementsEqual
     // in EqualTrees); its own containers still wait on the stack.
-    auto copyElement = [&copyChild, &fillElements](const JsonValue& child) {
+    auto copyElement = [&copyChild, &fillElements, &pool](const JsonValue& child) {
         const JsonValueTypeImpl& source = *Impl(child);
         if (IsExactly(source, Kind::Array)) {
             const std::vector<JsonValue>& elements =
                 static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values;
             if (elements.size() <= kShortArray) {
-                UniquePtr<JsonValueTypeImpl> copy = JsonMakeUnique<JsonArrayTypeImpl>();
+                UniquePtr<JsonValueTypeImpl> copy = pool.Make<JsonArrayTypeImpl>();
                 fillElements(elements, Elements(*copy), copyChild, false);
                 return JsonValue(copy);
             }
@@ -440,8 +467,9 @@ void DetachNestedContainers(Children& children, std::vector<JsonValue>& pending)
 
 template <class Children>
 void JsonTreeAccess::DestroyChildren(Children& children) noexcept {
+    JsonPoolCursor pool;
     for (auto& child : children) {
-        Destroy(ChildValue(child).m_impl.Release());
+        Destroy(ChildValue(child).m_impl.Release(), pool);
     }
     children.clear();
 }
@@ -470,6 +498,9 @@ template <class Children>
 
 template <class Children>
 void JsonTreeAccess::ReleaseChildren(Children& children) {
+    if (children.empty()) {
+        return;
+    }
     if (t_teardownDepth < kRecursiveTeardownDepth) {
         ++t_teardownDepth;
         DestroyChildren(children);

@@ -1,6 +1,7 @@
 // Allocation of the type implementations: JsonMakeUnique's `new` and the
 // virtual destructor's `delete` land in the class-specific operators of
-// JsonValueTypeImpl defined here.
+// JsonValueTypeImpl defined here. The tree walks (copy, teardown) reach the
+// same pool through a JsonPoolCursor, which finds the thread's cache once.
 //
 // With KIVJSON_POOL_ALLOCATOR (the default), objects of up to 128 bytes are
 // carved from 32 KiB chunks, one size class (a multiple of 16 bytes) per chunk.
@@ -26,6 +27,7 @@
 // Blocks go back through the unsized global forms: clang++ declares the sized
 // ones only with -fsized-deallocation, and glibc's free does not use the size.
 #include <kivJSON/JSONPrivateImpl.h>
+#include "internal/PoolCursor.h"
 
 #include <new>
 
@@ -251,20 +253,40 @@ void RegisterThreadExit() {
 }
 
 // A slot for `size` bytes, or null: the block then comes from a global form.
+void* PoolTake(ThreadCache& cache, std::size_t size) noexcept {
+    return size <= kMaxPooledSize ? cache.Allocate(ClassOf(size)) : nullptr;
+}
 void* PoolTake(std::size_t size) noexcept {
-    return size <= kMaxPooledSize ? t_cache.Allocate(ClassOf(size)) : nullptr;
+    return PoolTake(t_cache, size);
 }
 
 // False when the block is not a slot (it goes to the matching global delete).
-bool PoolGiveBack(void* block) noexcept {
+bool PoolGiveBack(ThreadCache& cache, void* block) noexcept {
     if (!g_chunks.Contains(block)) {
         return false;
     }
-    t_cache.Free(block);
+    cache.Free(block);
     return true;
+}
+bool PoolGiveBack(void* block) noexcept {
+    return PoolGiveBack(t_cache, block);
 }
 
 }  // namespace
+
+JsonPoolCursor::JsonPoolCursor() noexcept : m_cache(&t_cache) {}
+
+void* JsonPoolCursor::New(std::size_t size) {
+    void* slot = PoolTake(*static_cast<ThreadCache*>(m_cache), size);
+    return slot != nullptr ? slot : ::operator new(size);
+}
+
+void JsonPoolCursor::Delete(void* block) noexcept {
+    if (block != nullptr && !PoolGiveBack(*static_cast<ThreadCache*>(m_cache), block)) {
+        ::operator delete(block);
+    }
+}
+
 }  // namespace _Private
 
 #else  // !KIVJSON_POOL_ALLOCATOR
@@ -281,6 +303,18 @@ bool PoolGiveBack(void*) noexcept {
 }
 
 }  // namespace
+
+JsonPoolCursor::JsonPoolCursor() noexcept : m_cache(nullptr) {}
+
+void* JsonPoolCursor::New(std::size_t size) {
+    (void)m_cache;
+    return ::operator new(size);
+}
+
+void JsonPoolCursor::Delete(void* block) noexcept {
+    ::operator delete(block);
+}
+
 }  // namespace _Private
 
 #endif

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <kivJSON/JSONPrivateImpl.h>
+#include "PoolCursor.h"
 
 #include <vector>
 
@@ -78,8 +79,9 @@ struct JsonTreeAccess {
     static bool EqualTrees(const JsonValueTypeImpl& left, const JsonValueTypeImpl& right);
     // JsonValue's operator==.
     static bool EqualValues(const JsonValue& left, const JsonValue& right);
-    // Deletes an implementation; the library's own classes without a virtual call.
-    static void Destroy(JsonValueTypeImpl* impl) noexcept;
+    // Deletes an implementation; the library's own classes without a virtual
+    // call, their blocks given back through `pool`.
+    static void Destroy(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noexcept;
     // Empties `children` without recursing once per level of the subtrees.
     template <class Children>
     static void ReleaseChildren(Children& children);
