@@ -9,6 +9,7 @@
 #include "internal/TreeAccess.h"
 
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -118,7 +119,11 @@ void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noex
         std::vector<JsonValue>& elements = static_cast<JsonArrayTypeImpl*>(impl)->m_array.m_values;
         if (elements.size() <= kShortArray) {
             for (JsonValue& element : elements) {
-                if (JsonValueTypeImpl* child = element.m_impl.Release()) {
+                JsonValueTypeImpl* child = element.m_impl.Release();
+                if (child != nullptr && IsExactly(*child, Kind::Number)) {
+                    static_assert(std::is_trivially_destructible_v<JsonNumber>);
+                    pool.Delete(child);  // a number's destructor does nothing
+                } else if (child != nullptr) {
                     DestroyOne(child, pool);
                 }
             }
