@@ -86,11 +86,16 @@ struct JsonTreeBuilder {
     // into `children`, and closes that container in `firsts`.
     static void Adopt(Pending& pending, std::vector<JsonValue>& children) {
         StackVector<JsonValue>& elements = pending.elements;
-        const auto first = elements.begin() + static_cast<std::ptrdiff_t>(pending.firsts.back());
+        const size_t from = pending.firsts.back();
         pending.firsts.pop_back();
-        children.reserve(static_cast<size_t>(elements.end() - first));
-        std::move(first, elements.end(), std::back_inserter(children));
-        elements.erase(first, elements.end());
+        // One allocation at the exact size and one loop of moves; the
+        // moved-from tail is then dropped from the end.
+        children.assign(
+            std::make_move_iterator(elements.begin() + static_cast<std::ptrdiff_t>(from)),
+            std::make_move_iterator(elements.end()));
+        while (elements.size() > from) {
+            elements.pop_back();
+        }
     }
     [[gnu::flatten]] static void Adopt(Pending& pending,
                                        std::vector<JsonObject::Member>& children) {
