@@ -473,8 +473,12 @@ void DetachNestedContainers(Children& children, std::vector<JsonValue>& pending)
 template <class Children>
 void JsonTreeAccess::DestroyChildren(Children& children) noexcept {
     JsonPoolCursor pool;
-    for (auto& child : children) {
-        Destroy(ChildValue(child).m_impl.Release(), pool);
+    const size_t count = children.size();
+    for (size_t i = 0; i < count; ++i) {
+        if constexpr (std::is_same_v<Children, std::vector<JsonValue>>) {
+            PrefetchAhead(children.data(), i, count);
+        }
+        Destroy(ChildValue(children[i]).m_impl.Release(), pool);
     }
     children.clear();
 }
