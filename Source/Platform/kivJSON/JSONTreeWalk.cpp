@@ -120,10 +120,13 @@ void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noex
         if (elements.size() <= kShortArray) {
             for (JsonValue& element : elements) {
                 JsonValueTypeImpl* child = element.m_impl.Release();
-                if (child != nullptr && IsExactly(*child, Kind::Number)) {
+                if (child == nullptr) {
+                    continue;
+                }
+                if (IsExactly(*child, Kind::Number)) {
                     static_assert(std::is_trivially_destructible_v<JsonNumber>);
                     pool.Delete(child);  // a number's destructor does nothing
-                } else if (child != nullptr) {
+                } else {
                     DestroyOne(child, pool);
                 }
             }

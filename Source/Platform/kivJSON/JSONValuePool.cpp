@@ -252,41 +252,28 @@ void RegisterThreadExit() {
     (void)guard;
 }
 
-// A slot for `size` bytes, or null: the block then comes from a global form.
-void* PoolTake(ThreadCache& cache, std::size_t size) noexcept {
-    return size <= kMaxPooledSize ? cache.Allocate(ClassOf(size)) : nullptr;
+// The calling thread's cache.
+void* ThisThreadCache() noexcept {
+    return &t_cache;
 }
-void* PoolTake(std::size_t size) noexcept {
-    return PoolTake(t_cache, size);
+
+// A slot for `size` bytes from `cache`, or null: the block then comes from a
+// global form.
+void* PoolTake(void* cache, std::size_t size) noexcept {
+    return size <= kMaxPooledSize ? static_cast<ThreadCache*>(cache)->Allocate(ClassOf(size))
+                                  : nullptr;
 }
 
 // False when the block is not a slot (it goes to the matching global delete).
-bool PoolGiveBack(ThreadCache& cache, void* block) noexcept {
+bool PoolGiveBack(void* cache, void* block) noexcept {
     if (!g_chunks.Contains(block)) {
         return false;
     }
-    cache.Free(block);
+    static_cast<ThreadCache*>(cache)->Free(block);
     return true;
-}
-bool PoolGiveBack(void* block) noexcept {
-    return PoolGiveBack(t_cache, block);
 }
 
 }  // namespace
-
-JsonPoolCursor::JsonPoolCursor() noexcept : m_cache(&t_cache) {}
-
-void* JsonPoolCursor::New(std::size_t size) {
-    void* slot = PoolTake(*static_cast<ThreadCache*>(m_cache), size);
-    return slot != nullptr ? slot : ::operator new(size);
-}
-
-void JsonPoolCursor::Delete(void* block) noexcept {
-    if (block != nullptr && !PoolGiveBack(*static_cast<ThreadCache*>(m_cache), block)) {
-        ::operator delete(block);
-    }
-}
-
 }  // namespace _Private
 
 #else  // !KIVJSON_POOL_ALLOCATOR
@@ -294,51 +281,59 @@ void JsonPoolCursor::Delete(void* block) noexcept {
 namespace _Private {
 namespace {
 
-void* PoolTake(std::size_t) noexcept {
+void* ThisThreadCache() noexcept {
     return nullptr;
 }
 
-bool PoolGiveBack(void*) noexcept {
+void* PoolTake(void*, std::size_t) noexcept {
+    return nullptr;
+}
+
+bool PoolGiveBack(void*, void*) noexcept {
     return false;
 }
 
 }  // namespace
-
-JsonPoolCursor::JsonPoolCursor() noexcept : m_cache(nullptr) {}
-
-void* JsonPoolCursor::New(std::size_t size) {
-    (void)m_cache;
-    return ::operator new(size);
-}
-
-void JsonPoolCursor::Delete(void* block) noexcept {
-    ::operator delete(block);
-}
-
 }  // namespace _Private
 
 #endif
 
 namespace _Private {
 
+JsonPoolCursor::JsonPoolCursor() noexcept : m_cache(ThisThreadCache()) {}
+
+void* JsonPoolCursor::New(std::size_t size) {
+    void* slot = PoolTake(m_cache, size);
+    return slot != nullptr ? slot : ::operator new(size);
+}
+
+void JsonPoolCursor::Delete(void* block) noexcept {
+    if (block != nullptr && !PoolGiveBack(m_cache, block)) {
+        ::operator delete(block);
+    }
+}
+
+// The same two steps as JsonPoolCursor's New and Delete, written out: through
+// a temporary cursor g++ no longer specialises them for each class's size
+// (canada's parse +2 % instructions).
 void* JsonValueTypeImpl::operator new(std::size_t size) {
-    void* slot = PoolTake(size);
+    void* slot = PoolTake(ThisThreadCache(), size);
     return slot != nullptr ? slot : ::operator new(size);
 }
 
 void JsonValueTypeImpl::operator delete(void* block, std::size_t) noexcept {
-    if (block != nullptr && !PoolGiveBack(block)) {
+    if (block != nullptr && !PoolGiveBack(ThisThreadCache(), block)) {
         ::operator delete(block);
     }
 }
 
 void* JsonValueTypeImpl::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    void* slot = PoolTake(size);
+    void* slot = PoolTake(ThisThreadCache(), size);
     return slot != nullptr ? slot : ::operator new(size, std::nothrow);
 }
 
 void JsonValueTypeImpl::operator delete(void* block, const std::nothrow_t&) noexcept {
-    if (block != nullptr && !PoolGiveBack(block)) {
+    if (block != nullptr && !PoolGiveBack(ThisThreadCache(), block)) {
         ::operator delete(block, std::nothrow);
     }
 }
@@ -352,13 +347,13 @@ void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignme
 
 void JsonValueTypeImpl::operator delete(void* block, std::size_t,
                                         std::align_val_t alignment) noexcept {
-    if (block != nullptr && !PoolGiveBack(block)) {
+    if (block != nullptr && !PoolGiveBack(ThisThreadCache(), block)) {
         ::operator delete(block, alignment);
     }
 }
 
 void JsonValueTypeImpl::operator delete(void* block, std::align_val_t alignment) noexcept {
-    if (block != nullptr && !PoolGiveBack(block)) {
+    if (block != nullptr && !PoolGiveBack(ThisThreadCache(), block)) {
         ::operator delete(block, alignment);
     }
 }
@@ -370,7 +365,7 @@ void* JsonValueTypeImpl::operator new(std::size_t size, std::align_val_t alignme
 
 void JsonValueTypeImpl::operator delete(void* block, std::align_val_t alignment,
                                         const std::nothrow_t&) noexcept {
-    if (block != nullptr && !PoolGiveBack(block)) {
+    if (block != nullptr && !PoolGiveBack(ThisThreadCache(), block)) {
         ::operator delete(block, alignment, std::nothrow);
     }
 }
