@@ -26,6 +26,17 @@ public:
 struct Counting : _Private::JsonArrayTypeImpl {
     Counting(double a, double b) : JsonArrayTypeImpl(std::vector<JsonValue>{a, b}) {}
 };
+// A caller's array whose text is another document's, written by a nested
+// Serialize while the outer walk is under way.
+struct Nesting : _Private::JsonArrayTypeImpl {
+    void Format(std::string& out) const override;
+    void Format(std::wstring& out) const override { out += L"[]"; }
+};
+// A caller's array whose Format fails.
+struct Failing : _Private::JsonArrayTypeImpl {
+    void Format(std::string&) const override { throw std::runtime_error("no text"); }
+    void Format(std::wstring&) const override { throw std::runtime_error("no text"); }
+};
 template <class T, class... A>
 JsonValue Own(A... args) {
     return JsonValue(UniquePtr<_Private::JsonValueTypeImpl>(new T(args...)));
@@ -44,6 +55,10 @@ std::vector<JsonValue> List(T&&... values) {
     std::vector<JsonValue> list;
     (list.emplace_back(std::forward<T>(values)), ...);
     return list;
+}
+
+void Nesting::Format(std::string& out) const {
+    out += Arr(List(Str(std::string(70000, 'n')))).Serialize();
 }
 
 TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
@@ -127,6 +142,27 @@ TEST(Writer, TextOfEveryOptionInBothWidthsAndEveryForm) {
         EXPECT_TRUE(WriteJson(c.value, stream, c.options, error));
         EXPECT_EQ(stream.str(), wideExpected);
     }
+}
+
+// Text bound for a target with little room goes through a block the thread
+// keeps; a target with room is written in place. Either way it arrives whole,
+// also around a caller's Format that writes another document meanwhile.
+TEST(Writer, TextReachesTargetsOfAnyRoomAroundNestedAndFailedWrites) {
+    const std::string longText(100000, 'x');
+    const JsonValue doc = Arr(List(Str(longText), Own<Nesting>(), 1));
+    const std::string expected = "[\"" + longText + "\",[\"" + std::string(70000, 'n') + "\"],1]";
+    const JsonValue failing = Arr(List(1, Str(longText), Own<Failing>()));
+    for (const size_t room : {size_t{0}, size_t{100}, size_t{70000}, size_t{1} << 20}) {
+        std::string out = "<";
+        out.reserve(room);
+        doc.Format(out);
+        EXPECT_EQ(out, "<" + expected) << room;
+        // A Format that throws leaves the text written before it, as appends would.
+        out = "<";
+        EXPECT_THROW(failing.Format(out), std::runtime_error);
+        EXPECT_EQ(out, "<[1,\"" + longText + "\",") << room;
+    }
+    EXPECT_EQ(doc.Serialize(), expected);
 }
 
 TEST(Writer, FailuresLeaveTheTargetAsItWas) {

@@ -43,14 +43,24 @@ const void* const g_libraryVtables[] = {
 // are met rather than from the stack of containers still to do.
 constexpr size_t kShortArray = 16;
 
-// How many children ahead the walks prefetch the next ones.
-constexpr size_t kPrefetchAhead = 4;
+// How far ahead the copy prefetches, in children: the child's node first;
+// two steps later, when that node has arrived, the storage of its elements if
+// it is a short array of ours (a coordinate pair, say); two steps after that,
+// the nodes of its first elements. A pair's three levels then arrive while the
+// children before it are copied instead of one after the other (canada's copy
+// about 5 % faster).
+constexpr size_t kPrefetchNode = 6;
+constexpr size_t kPrefetchStorage = 4;
+constexpr size_t kPrefetchElements = 2;
 
-// For a walk at child `i` of `count`: asks for the child a few steps ahead,
-// reached through a pointer, while this one is handled.
-void PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
-    if (i + kPrefetchAhead < count) {
-        __builtin_prefetch(JsonTreeAccess::Impl(children[i + kPrefetchAhead]));
+// The comparison and the teardown ask for the nodes ahead only: the deeper
+// prefetch made them slower (the comparison reads two trees at once; a tree
+// torn down just after its parse is still in cache).
+constexpr size_t kPrefetchNodeOnly = 4;
+
+void PrefetchNodeAhead(const JsonValue* children, size_t i, size_t count) {
+    if (i + kPrefetchNodeOnly < count) {
+        __builtin_prefetch(JsonTreeAccess::Impl(children[i + kPrefetchNodeOnly]));
     }
 }
 
@@ -79,6 +89,37 @@ JsonTreeAccess::Kind JsonTreeAccess::KindOf(const JsonValueTypeImpl& impl) {
 
 bool JsonTreeAccess::IsExactly(const JsonValueTypeImpl& impl, Kind kind) {
     return VtableOf(impl) == g_libraryVtables[static_cast<unsigned>(kind)];
+}
+
+const std::vector<JsonValue>* JsonTreeAccess::ArrayElements(const JsonValueTypeImpl* impl) {
+    if (impl == nullptr || !IsExactly(*impl, Kind::Array)) {
+        return nullptr;
+    }
+    return &static_cast<const JsonArrayTypeImpl*>(impl)->m_array.m_values;
+}
+
+void JsonTreeAccess::PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
+    if (i + kPrefetchNode < count) {
+        __builtin_prefetch(Impl(children[i + kPrefetchNode]));
+    }
+    if (i + kPrefetchStorage < count) {
+        if (const std::vector<JsonValue>* elements =
+                ArrayElements(Impl(children[i + kPrefetchStorage]))) {
+            __builtin_prefetch(elements->data());
+        }
+    }
+    if (i + kPrefetchElements < count) {
+        if (const std::vector<JsonValue>* elements =
+                ArrayElements(Impl(children[i + kPrefetchElements]))) {
+            const size_t size = elements->size();
+            if (size != 0) {
+                __builtin_prefetch(Impl((*elements)[0]));
+            }
+            if (size > 1) {
+                __builtin_prefetch(Impl((*elements)[1]));
+            }
+        }
+    }
 }
 
 namespace {
@@ -338,8 +379,8 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
         const JsonValue* const bData = bs.data();
         for (size_t i = 0; i < count; ++i) {
             if (prefetch) {
-                PrefetchAhead(aData, i, count);
-                PrefetchAhead(bData, i, count);
+                PrefetchNodeAhead(aData, i, count);
+                PrefetchNodeAhead(bData, i, count);
             }
             if (!equalOne(aData[i], bData[i])) {
                 return false;
@@ -479,7 +520,7 @@ void JsonTreeAccess::DestroyChildren(Children& children) noexcept {
     const size_t count = children.size();
     for (size_t i = 0; i < count; ++i) {
         if constexpr (std::is_same_v<Children, std::vector<JsonValue>>) {
-            PrefetchAhead(children.data(), i, count);
+            PrefetchNodeAhead(children.data(), i, count);
         }
         Destroy(ChildValue(children[i]).m_impl.Release(), pool);
     }

@@ -9,6 +9,7 @@
 #include "internal/StringScan.h"
 #include "internal/TreeAccess.h"
 #include "internal/TreeWriter.h"
+#include "internal/WriteSink.h"
 
 #include <kivCore/Conversion.h>
 #include <kivCore/TextFunctions.h>
@@ -23,147 +24,6 @@
 
 namespace _Private {
 namespace {
-
-// --- The output sink ---------------------------------------------------------------
-
-// The walk writes through a raw pointer into room made ahead in the target
-// string instead of one checked append per character. The string gets its
-// true length back whenever other code appends to it, and when the sink goes,
-// also through an exception: the target then holds exactly the text written
-// up to the failure, as appends would have left it.
-template <class C>
-class Sink {
-public:
-    explicit Sink(std::basic_string<C>& out) : m_out(out) { Resume(); }
-    ~Sink() { Flush(); }
-    Sink(const Sink&) = delete;
-    Sink& operator=(const Sink&) = delete;
-
-    // Makes room for `count` more characters; Put writes into it.
-    void Room(size_t count) {
-        if (static_cast<size_t>(m_end - m_pos) < count) {
-            Grow(count);
-        }
-    }
-    bool HasRoom(size_t count) const { return static_cast<size_t>(m_end - m_pos) >= count; }
-    void Put(C c) { *m_pos++ = c; }
-    void Push(C c) {
-        Room(1);
-        Put(c);
-    }
-    // `count` characters of same-width or ASCII text.
-    template <class S>
-    void Copy(const S* text, size_t count) {
-        Room(count);
-        if constexpr (sizeof(C) == 1 && sizeof(S) == 1) {
-            if (count <= 16) {  // keys and short strings: no library call
-                CopyShort(text, count);
-                return;
-            }
-        }
-        std::copy(text, text + count, m_pos);
-        m_pos += count;
-    }
-    // A key of narrow text without any character to escape, quoted (the
-    // common case, in one pass). Returns false, having written nothing, when
-    // the key needs the escaper.
-    bool PlainKey(const std::string& key) {
-        constexpr uint64_t kHighBits = 0x8080808080808080ull;
-        const size_t count = key.size();
-        Room(count + 2);
-        C* out = m_pos + 1;
-        const char* in = key.data();
-        const char* const end = in + count;
-        for (; end - in >= 8; in += 8, out += 8) {
-            uint64_t word;
-            std::memcpy(&word, in, sizeof word);
-            // Wide text takes ASCII keys only: other UTF-8 must be converted.
-            if (HasStringSpecialByte(word) || (sizeof(C) != 1 && (word & kHighBits) != 0)) {
-                return false;
-            }
-            std::copy(in, in + 8, out);
-        }
-        for (; in != end; ++in, ++out) {
-            if (IsStringSpecial(*in) || (sizeof(C) != 1 && (*in & 0x80) != 0)) {
-                return false;
-            }
-            *out = C(static_cast<unsigned char>(*in));
-        }
-        *m_pos = C('"');
-        *out = C('"');
-        m_pos = out + 1;
-        return true;
-    }
-    // The layout's line break: '\n' and `spaces` spaces.
-    void Break(size_t spaces) {
-        Room(spaces + 1);
-        Put(C('\n'));
-        m_pos = std::fill_n(m_pos, spaces, C(' '));
-    }
-    template <size_t N>
-    void Literal(const char (&text)[N]) {
-        Copy(text, N - 1);
-    }
-    // Narrow text may be written in place: the room is ahead of `Position()`.
-    C* Position() { return m_pos; }
-    void Advance(C* end) { m_pos = end; }
-
-    // Gives the string its true length, for code that appends to it directly;
-    // Resume takes it back.
-    std::basic_string<C>& Flush() {
-        if (m_pos != nullptr) {
-            m_out.resize(static_cast<size_t>(m_pos - m_out.data()));
-            m_pos = m_end = nullptr;
-        }
-        return m_out;
-    }
-    void Resume() {
-        const size_t used = m_out.size();
-        // Room the string already has first, so that text that fits what
-        // Serialize reserved never makes it grow; at most 64 KiB of it at a
-        // time, so that a short text appended to a string with a large
-        // capacity does not fill all of it.
-        const size_t spare = m_out.capacity() - used;
-        m_out.resize(used + (spare != 0 ? std::min(spare, kWindow) : 64));
-        m_pos = m_out.data() + used;
-        m_end = m_out.data() + m_out.size();
-    }
-
-private:
-    template <class S>
-    void CopyShort(const S* text, size_t count) {
-        if (count >= 8) {  // two overlapping blocks of eight
-            std::memcpy(m_pos, text, 8);
-            std::memcpy(m_pos + count - 8, text + count - 8, 8);
-        } else {
-            for (size_t i = 0; i < count; ++i) {
-                m_pos[i] = C(text[i]);
-            }
-        }
-        m_pos += count;
-    }
-
-    // The block doubles, copying only the text written; the room is then
-    // opened (zero-filled by resize) at most a window at a time, so that it
-    // is still in cache when the walk writes over it.
-    void Grow(size_t count) {
-        const size_t used = static_cast<size_t>(m_pos - m_out.data());
-        const size_t needed = used + count;
-        if (m_out.capacity() < needed) {
-            m_out.resize(used);
-            m_out.reserve(std::max(2 * m_out.capacity(), needed));
-        }
-        m_out.resize(std::max(needed, std::min(m_out.capacity(), used + kWindow)));
-        m_pos = m_out.data() + used;
-        m_end = m_out.data() + m_out.size();
-    }
-
-    static constexpr size_t kWindow = size_t{1} << 16;
-
-    std::basic_string<C>& m_out;
-    C* m_pos = nullptr;
-    C* m_end = nullptr;
-};
 
 // --- Escaping -----------------------------------------------------------------------
 
@@ -313,6 +173,9 @@ public:
           m_layout(settings.indent, baseDepth) {}
 
     WriteFailure Failure() const { return m_failure; }
+    // Gives the target its text; on an exception instead, the sink's
+    // destructor does what it can.
+    void Finish() { m_sink.Flush(); }
 
     // `value` as the library's class for `kind`, whatever its dynamic type:
     // this is what the Format overrides of our classes write.
@@ -524,12 +387,15 @@ template <class C>
 void WriteOwnText(const JsonValueTypeImpl& self, WriteKind kind, std::basic_string<C>& out) {
     ForeignFormat* const context = t_foreignFormat;
     if (context == nullptr || context->taken) {
-        TreeWriter<C>(out, kCompactText).WriteAs(self, kind);
+        TreeWriter<C> writer(out, kCompactText);
+        writer.WriteAs(self, kind);
+        writer.Finish();
         return;
     }
     context->taken = true;
     TreeWriter<C> writer(out, *context->settings, context->depth);
     writer.WriteAs(self, kind);
+    writer.Finish();
     context->failure = writer.Failure();
 }
 
@@ -547,6 +413,7 @@ WriteFailure WriteTree(const JsonValueTypeImpl& root, std::basic_string<C>& out,
                        const WriteSettings& settings, size_t baseDepth) {
     TreeWriter<C> writer(out, settings, baseDepth);
     writer.WriteAs(root, JsonTreeAccess::KindOf(root));
+    writer.Finish();
     return writer.Failure();
 }
 
