@@ -5,6 +5,7 @@
 // Also: every form that allocates an implementation object gives its block back
 // to where it came from. Built against the library with the pool off and on.
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONEventWriter.h>
 #include <kivJSON/JSONPatch.h>
 #include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONValue.h>
@@ -281,6 +282,18 @@ TEST_F(AllocFailure, Serialization) {
     };
     streamed(char());
     streamed(wchar_t());
+
+    // The incremental writer's escaped strings: every failure reaches the caller.
+    ForEveryFailurePoint(
+        MakeNothing,
+        [](NoState&) {
+            std::string out;
+            JsonEventWriter writer(out);
+            writer.BeginArray();
+            writer.String("tab\there, \"quoted\", \\ and \x01");
+            writer.EndArray();
+        },
+        CheckNothing);
 
     // Format keeps what it appended before the failure; it must only not leak.
     ForEveryFailurePoint(

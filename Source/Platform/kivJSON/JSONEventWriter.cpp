@@ -175,6 +175,7 @@ void JsonEventWriter::Quoted(const std::string& text) {
     } else {
         _Private::Sink<char> sink(m_out);
         _Private::AppendEscapedChars(sink, begin, end);
+        sink.Flush();
     }
     m_out += '"';
 }

@@ -105,7 +105,9 @@ void GiveBackScratch(ScratchBlock<C>& block) noexcept {
 // string has little room, else in the target itself. The target gets the text
 // (or its true length) whenever other code appends to it and when the sink
 // finishes; through an exception, it holds the text written up to the failure,
-// as appends would have left it.
+// as appends would have left it. A user calls Flush at the end: the
+// destructor's own append, meant for an exception on its way, cannot report
+// that it failed.
 template <class C>
 class Sink {
 public:
