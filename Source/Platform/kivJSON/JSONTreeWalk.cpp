@@ -250,15 +250,11 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
     // A short array of ours is filled on the spot, in order (see elementsEqual
     // in EqualTrees); its own containers still wait on the stack.
     auto copyElement = [&copyChild, &fillElements, &pool](const JsonValue& child) {
-        const JsonValueTypeImpl& source = *Impl(child);
-        if (IsExactly(source, Kind::Array)) {
-            const std::vector<JsonValue>& elements =
-                static_cast<const JsonArrayTypeImpl&>(source).m_array.m_values;
-            if (elements.size() <= kShortArray) {
-                UniquePtr<JsonValueTypeImpl> copy = pool.Make<JsonArrayTypeImpl>();
-                fillElements(elements, Elements(*copy), copyChild, false);
-                return JsonValue(copy);
-            }
+        const std::vector<JsonValue>* elements = ArrayElements(Impl(child));
+        if (elements != nullptr && elements->size() <= kShortArray) {
+            UniquePtr<JsonValueTypeImpl> copy = pool.Make<JsonArrayTypeImpl>();
+            fillElements(*elements, Elements(*copy), copyChild, false);
+            return JsonValue(copy);
         }
         return copyChild(child);
     };

@@ -113,14 +113,10 @@ class Sink {
 public:
     explicit Sink(std::basic_string<C>& out) : m_out(out) { Resume(); }
     ~Sink() {
-        if (m_scratch != nullptr) {
-            try {
-                Flush();
-            } catch (...) {  // unwinding already: the target keeps what it had
-                GiveBackScratch(*m_scratch);
-            }
-        } else {
+        try {
             Flush();
+        } catch (...) {  // the scratch's append, while unwinding: the target keeps what it had
+            GiveBackScratch(*m_scratch);
         }
     }
     Sink(const Sink&) = delete;
