@@ -165,6 +165,7 @@ struct JsonTreeBuilder {
             return Scalar(machine, token);
         }
         Pending pending;
+        JsonPoolCursor pool;
         const size_t outer = machine.Depth() - 1;
         for (;;) {
             UniquePtr<JsonValueTypeImpl> value;
@@ -179,7 +180,7 @@ struct JsonTreeBuilder {
                     pending.AddKey(machine, token);
                     break;
                 case JsonEvent::EndArray:
-                    value = JsonMakeUnique<JsonArrayTypeImpl>();
+                    value = pool.TakeArray(pending.elements.size() - pending.firsts.back());
                     Adopt(pending, JsonTreeAccess::Elements(*value));
                     break;
                 case JsonEvent::EndObject:
