@@ -35,7 +35,6 @@
 #include <new>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 // --- Counting allocation functions ---------------------------------------------
@@ -279,21 +278,16 @@ size_t PooledNodeBytes(const JsonValue& root) {
 #endif
 
 // The heap one parsed tree holds: the blocks the counting operators see (child
-// vectors, long strings) and, with the pool, its value nodes' slots. Measured
-// on a thread of its own: the benchmark's thread keeps the short arrays of the
-// trees it tore down, whose storage a parse there reuses without counting it.
+// vectors, long strings) and, with the pool, its value nodes' slots.
 double KivHeapHeld(const std::string& text) {
     size_t pooled = 0;
-    double counted = 0;
-    std::thread([&] {
-        counted = HeapHeldBy([&] {
-            JsonValue tree = JsonValue::Parse(text);
+    const double counted = HeapHeldBy([&] {
+        JsonValue tree = JsonValue::Parse(text);
 #if KIVJSON_BENCH_POOLED_NODES
-            pooled = PooledNodeBytes(tree);
+        pooled = PooledNodeBytes(tree);
 #endif
-            return tree;
-        });
-    }).join();
+        return tree;
+    });
     return counted + static_cast<double>(pooled);
 }
 

@@ -9,7 +9,6 @@
 #include <kivJSON/JSONPatch.h>
 #include <kivJSON/JSONPrivateImpl.h>
 #include <kivJSON/JSONValue.h>
-#include <kivJSON/internal/PoolCursor.h>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +23,7 @@
 #include <streambuf>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -89,9 +86,6 @@ size_t ForEveryFailurePoint(Make make, Op op, Check check) {
     }
     for (long n = 0;; ++n) {
         auto state = make();
-        // Short arrays torn down are kept for reuse (blocks that are no
-        // leak): the count starts and ends with none kept.
-        _Private::JsonPoolCursor::DropSpares();
         const long live = g_live;
         g_injected = false;
         g_allowed = n;
@@ -112,7 +106,6 @@ size_t ForEveryFailurePoint(Make make, Op op, Check check) {
             return n;
         }
         EXPECT_TRUE(threw) << "the failure of allocation " << n << " did not reach the caller";
-        _Private::JsonPoolCursor::DropSpares();
         EXPECT_EQ(g_live, live) << "blocks leaked after the failure of allocation " << n;
         check(state, n);
         if (::testing::Test::HasFailure()) {
@@ -391,84 +384,6 @@ TEST(PoolForms, EveryBlockGoesBackWhereItCameFrom) {
             EXPECT_EQ(g_live, live);
         }
     }
-}
-
-// --- Short arrays kept for reuse ---------------------------------------------
-// A tree torn down leaves its short arrays to the thread for the next parse or
-// copy; the count sees them as their storage blocks.
-
-using _Private::JsonPoolCursor;
-
-// One array of `pairs` coordinate pairs.
-std::string Pairs(size_t pairs) {
-    std::string text = "[";
-    for (size_t i = 0; i < pairs; ++i) {
-        text += (i == 0 ? "[" : ",[") + std::to_string(i) + ".5," + std::to_string(i) + "]";
-    }
-    return text + "]";
-}
-
-TEST(SpareArrays, ReusedAtTheirExactRoomWithinTheBound) {
-    JsonPoolCursor::DropSpares();
-    (void)JsonValue(1).Serialize();  // the writer's block, which the thread keeps
-    const long live = g_live;
-    JsonValue::Parse(Pairs(100000));  // torn down at once
-    const long kept = g_live - live;
-    EXPECT_LE(kept, static_cast<long>(JsonPoolCursor::kSpareBytes / 64));  // 64 bytes a pair
-    EXPECT_GE(kept, KIVJSON_POOL_ON ? 60000 : 0);
-    JsonPoolCursor::DropSpares();
-    EXPECT_EQ(g_live, live);
-    // Arrays of each short length, made again from kept ones, hold exactly
-    // their elements and grow as any other.
-    JsonValue::Parse("[[1],[1],[1],[1,2,3],[1,2,3],[1,2,3,4],[1,2,3,4]]");
-    const char* const text = "[[],[1],[1,2],[1,2,3],[1,2,3,4],[1,2,3,4,5],[[1,2],[3]],[1,2]]";
-    for (int round = 0; round < 2; ++round) {
-        JsonValue tree = JsonValue::Parse(text);
-        const JsonValue copy = tree;
-        for (const JsonValue* made : {&copy, static_cast<const JsonValue*>(&tree)}) {
-            EXPECT_EQ(made->Serialize(), text);
-            for (const JsonValue& array : made->AsArray()) {
-                EXPECT_EQ(array.AsArray().Elements().capacity(), array.Size()) << array.Serialize();
-            }
-        }
-        JsonArray grown(std::vector<JsonValue>(2));
-        grown[2] = JsonValue(3);
-        JsonArray& pair = tree.AsArray()[2].AsArray();
-        pair[2] = JsonValue(3);
-        EXPECT_EQ(pair.Elements().capacity(), grown.Elements().capacity());
-    }
-    JsonPoolCursor::DropSpares();
-    EXPECT_EQ(g_live, live);
-}
-
-// Kept arrays live in the pool's slots: an array of ours the caller allocated
-// goes back where it came from (DropSpares would give it to the pool).
-TEST(SpareArrays, ArraysOfOursTheCallerAllocatedAreNotKept) {
-    JsonPoolCursor::DropSpares();
-    const long live = g_live;
-    Arena arena;
-    {
-        JsonValue root = JsonValue::Parse("[0,0]");
-        const std::vector<JsonValue> two(2);
-        root.AsArray()[0] =
-            JsonValue(UniquePtr<JsonValueTypeImpl>(::new _Private::JsonArrayTypeImpl(two)));
-        root.AsArray()[1] =
-            JsonValue(UniquePtr<JsonValueTypeImpl>(new (arena) _Private::JsonArrayTypeImpl(two)));
-    }
-    JsonPoolCursor::DropSpares();
-    EXPECT_EQ(g_live, live);
-}
-
-// A thread's kept arrays, its own and those of trees from other threads, are
-// freed when it exits.
-TEST(SpareArrays, FreedWhenTheThreadExits) {
-    const long live = g_live;
-    JsonValue tree = JsonValue::Parse(Pairs(1000));
-    std::thread([&tree] {
-        JsonValue::Parse(Pairs(1000));
-        const JsonValue taken = std::move(tree);
-    }).join();
-    EXPECT_EQ(g_live, live);
 }
 
 }  // namespace

@@ -172,9 +172,6 @@ void JsonTreeAccess::Destroy(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noex
                 }
             }
             elements.clear();
-            if (pool.KeepArray(static_cast<JsonArrayTypeImpl*>(impl))) {
-                return;
-            }
         }
         return DestroyExact<JsonArrayTypeImpl>(impl, pool);
     }
@@ -255,7 +252,7 @@ UniquePtr<JsonValueTypeImpl> JsonTreeAccess::CopyTree(const JsonValueTypeImpl& r
     auto copyElement = [&copyChild, &fillElements, &pool](const JsonValue& child) {
         const std::vector<JsonValue>* elements = ArrayElements(Impl(child));
         if (elements != nullptr && elements->size() <= kShortArray) {
-            UniquePtr<JsonValueTypeImpl> copy = pool.TakeArray(elements->size());
+            UniquePtr<JsonValueTypeImpl> copy = pool.Make<JsonArrayTypeImpl>();
             fillElements(*elements, Elements(*copy), copyChild, false);
             return JsonValue(copy);
         }

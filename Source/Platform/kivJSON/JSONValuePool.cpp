@@ -28,11 +28,8 @@
 // ones only with -fsized-deallocation, and glibc's free does not use the size.
 #include <kivJSON/JSONPrivateImpl.h>
 #include "internal/PoolCursor.h"
-#include "internal/TreeAccess.h"
 
 #include <new>
-#include <utility>
-#include <vector>
 
 #ifndef KIVJSON_POOL_ALLOCATOR
 #define KIVJSON_POOL_ALLOCATOR 1
@@ -53,24 +50,6 @@ constexpr size_t kKeptEmptyChunks = 2;
 struct FreeSlot {
     FreeSlot* next;
 };
-
-// A kept array (JsonPoolCursor::KeepArray) in its own slot: the array is
-// destroyed, its storage moved here first.
-struct SpareArray {
-    SpareArray* next;
-    std::vector<JsonValue> storage;  // empty, with room for 1 to kSpareRoom elements
-};
-static_assert(sizeof(SpareArray) <= sizeof(JsonArrayTypeImpl) &&
-                  alignof(SpareArray) <= alignof(JsonArrayTypeImpl),
-              "a kept array lives in its array's slot");
-constexpr size_t kSpareRoom = JsonPoolCursor::kSpareRoom;
-
-// What a kept array holds of the heap: its slot and its storage's block
-// (counted with a 16-byte header).
-constexpr size_t SpareBytesOf(size_t room) {
-    return (sizeof(JsonArrayTypeImpl) + 15) / 16 * 16 +
-           (room * sizeof(JsonValue) + 16 + 15) / 16 * 16;
-}
 
 // The header at the start of every chunk; slots follow it.
 struct alignas(64) Chunk {
@@ -113,9 +92,6 @@ struct ThreadCache {
     // zero); the run is settled when a free lands elsewhere or the thread exits.
     Chunk* remoteChunk;
     uint32_t remoteFrees;
-    // Kept arrays by their room (index room - 1), and their bytes.
-    SpareArray* spares[kSpareRoom];
-    size_t spareBytes;
 
     // A chunk whose count reached zero: nobody else can reach it any more.
     void TakeEmpty(Chunk* chunk) {
@@ -244,49 +220,7 @@ struct ThreadCache {
         }
     }
 
-    JsonArrayTypeImpl* TakeSpare(size_t count) noexcept {
-        if (count - 1 >= kSpareRoom || spares[count - 1] == nullptr) {
-            return nullptr;
-        }
-        SpareArray* spare = spares[count - 1];
-        spares[count - 1] = spare->next;
-        spareBytes -= SpareBytesOf(count);
-        std::vector<JsonValue> storage = std::move(spare->storage);
-        spare->~SpareArray();
-        return new (spare) JsonArrayTypeImpl(std::move(storage));
-    }
-
-    bool KeepSpare(JsonArrayTypeImpl* array) noexcept {
-        std::vector<JsonValue>& elements = JsonTreeAccess::Elements(*array);
-        const size_t room = elements.capacity();
-        if (room - 1 >= kSpareRoom || !elements.empty() || finished ||
-            spareBytes + SpareBytesOf(room) > JsonPoolCursor::kSpareBytes ||
-            !g_chunks.Contains(array)) {
-            return false;
-        }
-        if (spareBytes == 0) {
-            RegisterThreadExit();
-        }
-        std::vector<JsonValue> storage = std::move(elements);
-        array->JsonArrayTypeImpl::~JsonArrayTypeImpl();
-        spares[room - 1] = new (array) SpareArray{spares[room - 1], std::move(storage)};
-        spareBytes += SpareBytesOf(room);
-        return true;
-    }
-
-    void DropSpares() noexcept {
-        for (SpareArray*& list : spares) {
-            while (SpareArray* spare = list) {
-                list = spare->next;
-                spare->~SpareArray();
-                Free(spare);
-            }
-        }
-        spareBytes = 0;
-    }
-
     void Finish() {
-        DropSpares();
         SettleRemoteFrees();
         finished = true;
         for (size_t cls = 0; cls < kClasses; ++cls) {
@@ -339,20 +273,7 @@ bool PoolGiveBack(void* cache, void* block) noexcept {
     return true;
 }
 
-JsonArrayTypeImpl* TakeSpare(void* cache, size_t count) noexcept {
-    return static_cast<ThreadCache*>(cache)->TakeSpare(count);
-}
-
-bool KeepSpare(void* cache, JsonArrayTypeImpl* array) noexcept {
-    return static_cast<ThreadCache*>(cache)->KeepSpare(array);
-}
-
 }  // namespace
-
-void JsonPoolCursor::DropSpares() noexcept {
-    t_cache.DropSpares();
-}
-
 }  // namespace _Private
 
 #else  // !KIVJSON_POOL_ALLOCATOR
@@ -364,15 +285,6 @@ void* ThisThreadCache() noexcept {
     return nullptr;
 }
 
-// Without the pool every array is its own global block, kept by nobody.
-JsonArrayTypeImpl* TakeSpare(void*, size_t) noexcept {
-    return nullptr;
-}
-
-bool KeepSpare(void*, JsonArrayTypeImpl*) noexcept {
-    return false;
-}
-
 void* PoolTake(void*, std::size_t) noexcept {
     return nullptr;
 }
@@ -382,9 +294,6 @@ bool PoolGiveBack(void*, void*) noexcept {
 }
 
 }  // namespace
-
-void JsonPoolCursor::DropSpares() noexcept {}
-
 }  // namespace _Private
 
 #endif
@@ -402,17 +311,6 @@ void JsonPoolCursor::Delete(void* block) noexcept {
     if (block != nullptr && !PoolGiveBack(m_cache, block)) {
         ::operator delete(block);
     }
-}
-
-UniquePtr<JsonValueTypeImpl> JsonPoolCursor::TakeArray(size_t count) {
-    if (JsonArrayTypeImpl* spare = TakeSpare(m_cache, count)) {
-        return WrapUnique<JsonValueTypeImpl>(spare);
-    }
-    return Make<JsonArrayTypeImpl>();
-}
-
-bool JsonPoolCursor::KeepArray(JsonArrayTypeImpl* array) noexcept {
-    return KeepSpare(m_cache, array);
 }
 
 // The same two steps as JsonPoolCursor's New and Delete, written out: through

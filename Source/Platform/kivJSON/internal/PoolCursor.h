@@ -38,25 +38,6 @@ public:
         }
     }
 
-    // Short arrays of ours kept for reuse with the storage of their elements:
-    // a walk that tears a tree down keeps them here instead of freeing them,
-    // and the next parse or copy takes them back, so that the storage of a
-    // coordinate pair costs no trip through malloc and free. A thread keeps
-    // arrays of up to kSpareRoom elements' storage, within kSpareBytes in all,
-    // and frees them when it exits (or on DropSpares).
-    static constexpr size_t kSpareRoom = 4;
-    static constexpr size_t kSpareBytes = size_t{4} << 20;
-
-    // An empty array of ours: a kept one whose storage holds exactly `count`
-    // elements when there is one, else a new one without storage.
-    UniquePtr<JsonValueTypeImpl> TakeArray(size_t count);
-    // Keeps `array`, exactly our class with no elements, when it is one of
-    // the pool's slots with storage for 1 to kSpareRoom elements and the
-    // thread's bound allows. False when it is not kept (the caller frees it).
-    bool KeepArray(JsonArrayTypeImpl* array) noexcept;
-    // Frees the calling thread's kept arrays.
-    static void DropSpares() noexcept;
-
 private:
     void* m_cache;  // the thread's cache; unused when built without the pool
 };

@@ -33,9 +33,6 @@ struct JsonTreeAccess {
     }
 
     static std::vector<JsonValue>& Elements(JsonArray& array) { return array.m_values; }
-    static std::vector<JsonValue>& Elements(JsonArrayTypeImpl& array) {
-        return array.m_array.m_values;
-    }
     static std::vector<JsonObject::Member>& Members(JsonObject& object) { return object.m_pairs; }
     // The elements of `impl` when it is exactly our array (else null), read
     // directly.

@@ -165,7 +165,6 @@ struct JsonTreeBuilder {
             return Scalar(machine, token);
         }
         Pending pending;
-        JsonPoolCursor pool;
         const size_t outer = machine.Depth() - 1;
         for (;;) {
             UniquePtr<JsonValueTypeImpl> value;
@@ -180,7 +179,7 @@ struct JsonTreeBuilder {
                     pending.AddKey(machine, token);
                     break;
                 case JsonEvent::EndArray:
-                    value = pool.TakeArray(pending.elements.size() - pending.firsts.back());
+                    value = JsonMakeUnique<JsonArrayTypeImpl>();
                     Adopt(pending, JsonTreeAccess::Elements(*value));
                     break;
                 case JsonEvent::EndObject:
