@@ -64,7 +64,7 @@ case $mode in
     scratch="$work-planted"
     rm -rf "$scratch"
     mkdir -p "$scratch/src"
-    (cd "$source_dir" && tar -cf - CMakeLists.txt LICENSE cmake docs Source) | tar -xf - -C "$scratch/src"
+    (cd "$source_dir" && tar -cf - CMakeLists.txt LICENSE README.md cmake docs Source) | tar -xf - -C "$scratch/src"
     header="$scratch/src/Source/Platform/kivJSON/JSONPrivateImpl.h"
     grep -q '    virtual ~JsonValueTypeImpl();' "$header"
     sed -i 's/^    virtual ~JsonValueTypeImpl();/&\n    virtual int PlantedHook() const { return 0; }/' "$header"
