@@ -64,6 +64,33 @@ void PrefetchNodeAhead(const JsonValue* children, size_t i, size_t count) {
     }
 }
 
+// For the copy at child `i` of `count`: asks for the children ahead, and for
+// the elements of those that are short arrays of ours, while this one is
+// copied.
+void PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
+    using Access = JsonTreeAccess;
+    // The elements of the child `ahead` steps on when it is an array of ours.
+    const auto arrayAhead = [&](size_t ahead) -> const std::vector<JsonValue>* {
+        return i + ahead < count ? Access::ArrayElements(Access::Impl(children[i + ahead]))
+                                 : nullptr;
+    };
+    if (i + kPrefetchNode < count) {
+        __builtin_prefetch(Access::Impl(children[i + kPrefetchNode]));
+    }
+    if (const std::vector<JsonValue>* elements = arrayAhead(kPrefetchStorage)) {
+        __builtin_prefetch(elements->data());
+    }
+    if (const std::vector<JsonValue>* elements = arrayAhead(kPrefetchElements)) {
+        const size_t size = elements->size();
+        if (size != 0) {
+            __builtin_prefetch(Access::Impl((*elements)[0]));
+        }
+        if (size > 1) {
+            __builtin_prefetch(Access::Impl((*elements)[1]));
+        }
+    }
+}
+
 template <class T>
 void DestroyExact(JsonValueTypeImpl* impl, JsonPoolCursor& pool) noexcept {
     T* object = static_cast<T*>(impl);
@@ -96,30 +123,6 @@ const std::vector<JsonValue>* JsonTreeAccess::ArrayElements(const JsonValueTypeI
         return nullptr;
     }
     return &static_cast<const JsonArrayTypeImpl*>(impl)->m_array.m_values;
-}
-
-void JsonTreeAccess::PrefetchAhead(const JsonValue* children, size_t i, size_t count) {
-    if (i + kPrefetchNode < count) {
-        __builtin_prefetch(Impl(children[i + kPrefetchNode]));
-    }
-    if (i + kPrefetchStorage < count) {
-        if (const std::vector<JsonValue>* elements =
-                ArrayElements(Impl(children[i + kPrefetchStorage]))) {
-            __builtin_prefetch(elements->data());
-        }
-    }
-    if (i + kPrefetchElements < count) {
-        if (const std::vector<JsonValue>* elements =
-                ArrayElements(Impl(children[i + kPrefetchElements]))) {
-            const size_t size = elements->size();
-            if (size != 0) {
-                __builtin_prefetch(Impl((*elements)[0]));
-            }
-            if (size > 1) {
-                __builtin_prefetch(Impl((*elements)[1]));
-            }
-        }
-    }
 }
 
 namespace {

@@ -37,10 +37,6 @@ struct JsonTreeAccess {
     // The elements of `impl` when it is exactly our array (else null), read
     // directly.
     static const std::vector<JsonValue>* ArrayElements(const JsonValueTypeImpl* impl);
-    // For the copy at child `i` of `count`: asks for the children ahead, and
-    // for the elements of those that are short arrays of ours, while this one
-    // is copied.
-    static void PrefetchAhead(const JsonValue* children, size_t i, size_t count);
 
     // The fields of the scalar implementations, for the writer.
     static bool BoolOf(const JsonValueTypeImpl& value) {

@@ -199,11 +199,10 @@ public:
             m_out.append(m_scratch->data, static_cast<size_t>(m_pos - m_scratch->data));
             GiveBackScratch(*m_scratch);
             m_scratch = nullptr;
-            m_pos = m_end = nullptr;
         } else if (m_pos != nullptr) {
             m_out.resize(static_cast<size_t>(m_pos - m_out.data()));
-            m_pos = m_end = nullptr;
         }
+        m_pos = m_end = nullptr;
         return m_out;
     }
     void Resume() {
