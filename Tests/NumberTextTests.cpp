@@ -113,4 +113,38 @@ TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
     }
 }
 
+// Both ways of making seventeen digits give the number's decimal text and
+// the count without trailing zeros: every value of each 4-digit group (the
+// SSE2 lanes divide each group on its own), with the other digits at their
+// least and most, and trailing zeros of every length.
+TEST(NumberText, SeventeenDigitTextBothWays) {
+    const auto expectText = [](const _Private::DigitText17& got, uint64_t n, const char* way) {
+        char text[24];
+        std::memcpy(text, &got.low, 8);
+        std::memcpy(text + 8, &got.high, 8);
+        const uint16_t tail = static_cast<uint16_t>(got.tail);
+        std::memcpy(text + 15, &tail, 2);
+        const std::string expected = std::to_string(n);
+        ASSERT_EQ(std::string(text, 17), expected) << way;
+        ASSERT_EQ(got.significant, static_cast<int>(expected.find_last_not_of('0') + 1))
+            << way << " " << n;
+    };
+    const auto expectBothWays = [&](uint64_t n) {
+        expectText(_Private::DigitTextOfPortable(n), n, "portable");
+#if defined(__SSE2__) && defined(__x86_64__)
+        expectText(_Private::DigitTextOfSse2(n), n, "SSE2");
+#endif
+    };
+    constexpr uint64_t kLeast = 10000000000000000;  // 10^16
+    for (uint64_t group = 0; group < 10000; ++group) {
+        for (uint64_t place = 1; place < kLeast; place *= 10000) {
+            expectBothWays(kLeast + group * place);
+            expectBothWays(10 * kLeast - 1 - group * place);
+        }
+    }
+    for (uint64_t zeros = 1; zeros <= kLeast; zeros *= 10) {
+        expectBothWays(98765432109876543 / zeros * zeros);
+    }
+}
+
 }  // namespace

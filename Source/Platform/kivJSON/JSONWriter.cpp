@@ -245,37 +245,41 @@ private:
 
     void WriteBool(bool value) { value ? m_sink.Literal("true") : m_sink.Literal("false"); }
 
-    bool WriteNumber(const JsonNumber& number) {
+    // The text of a number that is not a non-finite double, at `text` (32
+    // characters of room); returns its end. Integers as "%ld" / "%lu" give them.
+    template <bool kShortest>
+    static char* FiniteNumberText(const JsonNumber& number, char* text) {
         switch (number.m_kind) {
             case JsonNumber::Double:
-                return WriteDouble(number.AsDouble());
+                return kShortest ? WriteDoubleShortest(number.AsDouble(), text)
+                                 : WriteDouble17(number.AsDouble(), text);
             case JsonNumber::Int64:
-                WriteInteger(static_cast<long>(number.m_value));
-                break;
+                return std::to_chars(text, text + 24, static_cast<long>(number.m_value)).ptr;
             default:
-                WriteInteger(static_cast<unsigned long>(number.m_value));
-                break;
+                return std::to_chars(text, text + 24, static_cast<unsigned long>(number.m_value))
+                    .ptr;
+        }
+    }
+
+    static bool IsFinite(const JsonNumber& number) {
+        return number.m_kind != JsonNumber::Double || std::isfinite(number.AsDouble());
+    }
+
+    bool WriteNumber(const JsonNumber& number) {
+        if (!IsFinite(number)) {
+            return WriteNonFinite(number.AsDouble());
+        }
+        if (m_settings.shortest) {
+            PutNumberText(m_sink,
+                          [&number](char* text) { return FiniteNumberText<true>(number, text); });
+        } else {
+            PutNumberText(m_sink,
+                          [&number](char* text) { return FiniteNumberText<false>(number, text); });
         }
         return true;
     }
 
-    // Plain decimal, the text "%ld" / "%lu" give.
-    template <class Integer>
-    void WriteInteger(Integer value) {
-        PutNumberText(m_sink,
-                      [value](char* text) { return std::to_chars(text, text + 24, value).ptr; });
-    }
-
-    bool WriteDouble(double value) {
-        if (std::isfinite(value)) {
-            if (m_settings.shortest) {
-                PutNumberText(m_sink,
-                              [value](char* text) { return WriteDoubleShortest(value, text); });
-            } else {
-                PutNumberText(m_sink, [value](char* text) { return WriteDouble17(value, text); });
-            }
-            return true;
-        }
+    bool WriteNonFinite(double value) {
         switch (m_settings.nonFinite) {
             case NonFiniteText::AsFormatted:
                 AppendFormattedDouble(m_sink.Flush(), value);
@@ -327,9 +331,43 @@ private:
         }
         if (children.count == 0) {
             Layout::Empty(m_sink, !isArray);
-        } else {
-            m_layout.Open(m_sink, !isArray, children);
+            return;
         }
+        m_layout.Open(m_sink, !isArray, children);
+        if constexpr (std::is_same_v<C, char>) {
+            if (isArray && m_settings.indent == 0) {
+                m_layout.Top().children =
+                    m_settings.shortest ? WriteNumberRun<true>(children.elements, children.count)
+                                        : WriteNumberRun<false>(children.elements, children.count);
+            }
+        }
+    }
+
+    // Compact narrow text, an array just opened: its first elements that are
+    // numbers of ours (finite when doubles), each with its comma, in one loop
+    // that keeps the text's position in a register (the general loop reloads
+    // it after every character it stores). A coordinate pair is written whole
+    // here. Stops where the room ahead runs short and before any other value,
+    // which the general loop then takes; returns how many it wrote.
+    template <bool kShortest>
+    size_t WriteNumberRun(const JsonValue* elements, const size_t count) {
+        size_t index = 0;
+        char* pos = m_sink.Position();
+        char* const end = m_sink.RoomEnd();
+        for (; index < count && end - pos > 32; ++index) {
+            const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(elements[index]);
+            if (!JsonTreeAccess::IsExactly(impl, WriteKind::Number)) {
+                break;
+            }
+            const JsonNumber& number = JsonTreeAccess::NumberOf(impl);
+            if (!IsFinite(number)) {
+                break;
+            }
+            *pos = ',';
+            pos = FiniteNumberText<kShortest>(number, pos + (index != 0 ? 1 : 0));
+        }
+        m_sink.Advance(pos);
+        return index;
     }
 
     bool WriteContainers(const JsonValueTypeImpl& root, bool isArray) {

@@ -189,6 +189,7 @@ public:
     }
     // Narrow text may be written in place: the room is ahead of `Position()`.
     C* Position() { return m_pos; }
+    C* RoomEnd() const { return m_end; }  // the end of the room ahead of Position()
     void Advance(C* end) { m_pos = end; }
 
     // Gives the target the text written (from the scratch block, in one
