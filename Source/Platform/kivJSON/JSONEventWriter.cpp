@@ -7,9 +7,6 @@
 #include "internal/TreeAccess.h"
 #include "internal/TreeWriter.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace {
 
 class EventWriteErrorCategory final : public std::error_category {
@@ -193,27 +190,23 @@ bool JsonEventWriter::Number(const JsonNumber& number) {
     if (m_error) {
         return false;
     }
-    char text[32];
-    const char* end = text;
-    if (number.m_kind == JsonNumber::Int64) {
-        end = std::to_chars(text, text + 24, static_cast<long>(number.m_value)).ptr;
-    } else if (number.m_kind == JsonNumber::Uint64) {
-        end = std::to_chars(text, text + 24, static_cast<unsigned long>(number.m_value)).ptr;
-    } else if (std::isfinite(number.AsDouble())) {
-        end = m_options.numbers == JsonNumberStyle::Shortest
-                  ? _Private::WriteDoubleShortest(number.AsDouble(), text)
-                  : _Private::WriteDouble17(number.AsDouble(), text);
-    } else if (m_options.nonFinite == JsonNonFinite::Fail) {
-        return Fail(JsonWriteError::NonFiniteNumber);
-    } else if (m_options.nonFinite == JsonNonFinite::Null) {
-        return Null();
-    } else {
+    if (!_Private::IsFiniteNumber(number)) {
+        if (m_options.nonFinite == JsonNonFinite::Fail) {
+            return Fail(JsonWriteError::NonFiniteNumber);
+        }
+        if (m_options.nonFinite == JsonNonFinite::Null) {
+            return Null();
+        }
         if (!BeforeValue()) {
             return false;
         }
         _Private::AppendFormattedDouble(m_out, number.AsDouble());
         return true;
     }
+    char text[_Private::kNumberTextRoom];
+    const char* const end = m_options.numbers == JsonNumberStyle::Shortest
+                                ? _Private::FiniteNumberText<true>(number, text)
+                                : _Private::FiniteNumberText<false>(number, text);
     if (!BeforeValue()) {
         return false;
     }

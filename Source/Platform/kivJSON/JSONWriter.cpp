@@ -126,17 +126,41 @@ void AppendFormattedDouble(std::wstring& target, double value) {
     AppendFormattedCount(target, buffer, swprintf_s(buffer, 25, L"%.*g", 17, value));
 }
 
-// Writes narrow number text made by `write(char* buffer) -> end` (at most 32
-// characters), in place when the target is narrow and has the room.
+// The room a number's text is written into: no text is longer, and the
+// double writers store fixed-size words up to that far.
+constexpr size_t kNumberTextRoom = 32;
+
+bool IsFiniteNumber(const JsonNumber& number) {
+    return number.m_kind != JsonNumber::Double || std::isfinite(number.AsDouble());
+}
+
+// The text of a number that is not a non-finite double, at `text` (with
+// kNumberTextRoom characters of room); returns its end. Integers as "%ld" /
+// "%lu" give them.
+template <bool kShortest>
+char* FiniteNumberText(const JsonNumber& number, char* text) {
+    switch (number.m_kind) {
+        case JsonNumber::Double:
+            return kShortest ? WriteDoubleShortest(number.AsDouble(), text)
+                             : WriteDouble17(number.AsDouble(), text);
+        case JsonNumber::Int64:
+            return std::to_chars(text, text + 24, static_cast<long>(number.m_value)).ptr;
+        default:
+            return std::to_chars(text, text + 24, static_cast<unsigned long>(number.m_value)).ptr;
+    }
+}
+
+// Writes narrow number text made by `write(char* buffer) -> end` (at most
+// kNumberTextRoom characters), in place when the target is narrow and has the room.
 template <class C, class Write>
 void PutNumberText(Sink<C>& sink, Write write) {
     if constexpr (std::is_same_v<C, char>) {
-        if (sink.HasRoom(32)) {
+        if (sink.HasRoom(kNumberTextRoom)) {
             sink.Advance(write(sink.Position()));
             return;
         }
     }
-    char text[32];
+    char text[kNumberTextRoom];
     const char* const end = write(text);
     sink.Copy(text, static_cast<size_t>(end - text));
 }
@@ -245,28 +269,8 @@ private:
 
     void WriteBool(bool value) { value ? m_sink.Literal("true") : m_sink.Literal("false"); }
 
-    // The text of a number that is not a non-finite double, at `text` (32
-    // characters of room); returns its end. Integers as "%ld" / "%lu" give them.
-    template <bool kShortest>
-    static char* FiniteNumberText(const JsonNumber& number, char* text) {
-        switch (number.m_kind) {
-            case JsonNumber::Double:
-                return kShortest ? WriteDoubleShortest(number.AsDouble(), text)
-                                 : WriteDouble17(number.AsDouble(), text);
-            case JsonNumber::Int64:
-                return std::to_chars(text, text + 24, static_cast<long>(number.m_value)).ptr;
-            default:
-                return std::to_chars(text, text + 24, static_cast<unsigned long>(number.m_value))
-                    .ptr;
-        }
-    }
-
-    static bool IsFinite(const JsonNumber& number) {
-        return number.m_kind != JsonNumber::Double || std::isfinite(number.AsDouble());
-    }
-
     bool WriteNumber(const JsonNumber& number) {
-        if (!IsFinite(number)) {
+        if (!IsFiniteNumber(number)) {
             return WriteNonFinite(number.AsDouble());
         }
         if (m_settings.shortest) {
@@ -354,13 +358,13 @@ private:
         size_t index = 0;
         char* pos = m_sink.Position();
         char* const end = m_sink.RoomEnd();
-        for (; index < count && end - pos > 32; ++index) {
+        for (; index < count && end - pos > static_cast<ptrdiff_t>(kNumberTextRoom); ++index) {
             const JsonValueTypeImpl& impl = *JsonTreeAccess::Impl(elements[index]);
             if (!JsonTreeAccess::IsExactly(impl, WriteKind::Number)) {
                 break;
             }
             const JsonNumber& number = JsonTreeAccess::NumberOf(impl);
-            if (!IsFinite(number)) {
+            if (!IsFiniteNumber(number)) {
                 break;
             }
             *pos = ',';
