@@ -44,6 +44,9 @@ const PositionCase kPositionCases[] = {
     {"[1] // note", true, MalformedToken, 4, 4, 1, 5},
     {"[1,\f2]", true, MalformedToken, 3, 3, 1, 4},
     {"[1,\xE3\x80\x80 2]", true, MalformedToken, 3, 3, 1, 4},  // U+3000: a space in C.UTF-8
+    // Arrays of numbers with text enough after them to be read in one go.
+    {"[1.25, 2.5, 3 , 4,]                                 ", false, MalformedToken, 18, 18, 1, 19},
+    {"[[1, 2]]]                                           ", false, MismatchedBraces, 8, 8, 1, 9},
 };
 
 template <class Input>
@@ -109,11 +112,13 @@ TEST(ParseOptions, FractionZerosAndHugeExponentsReadAsStrtod) {
 TEST(ParseOptions, FractionDigitsReadAsStrtodAtEveryLength) {
     const std::string digits = "98765432109876543210987654";
     for (const std::string integral :
-         {"0", "7", "123456789", "1234567890", "1234567890123", "12345678901234567"}) {
+         {"0", "7", "12345678", "123456789", "1234567890", "1234567890123", "12345678901234567"}) {
         for (const size_t length : {1, 7, 8, 9, 15, 16, 17, 24}) {
             const std::string literal = "-" + integral + "." + digits.substr(0, length);
             const double expected = std::strtod(literal.c_str(), nullptr);
-            for (const std::string& text : {literal, "[" + literal + "]", "[" + literal + ",0]"}) {
+            const std::string padding(40, ' ');  // enough to read the literal in one go
+            for (const std::string& text : {literal, "[" + literal + "]", "[" + literal + ",0]",
+                                            literal + padding, "[" + literal + ",0]" + padding}) {
                 const JsonValue value = JsonValue::Parse(text);
                 const JsonValue wide = JsonValue::Parse(std::wstring(text.begin(), text.end()));
                 for (const JsonValue* parsed : {&value, &wide}) {

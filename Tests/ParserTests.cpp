@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -140,6 +141,81 @@ TEST(Parser, EveryFormAgrees) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Verdict(c.input), c.expected) << "input: " << c.input;
+    }
+}
+
+// Narrow text in memory with at least 32 characters after a literal's first
+// reads a short literal (and an empty array, or one of up to eight short
+// literals) in one go; any other text falls back to the character-at-a-time
+// reading. Each text, alone and followed by spaces, must give the verdict the
+// other sources give.
+TEST(Parser, ShortLiteralsAndNumberArraysReadInOneGo) {
+    const struct {
+        const char *input, *expected;
+    } cases[] = {
+        {"-0", "0"},
+        {"-7", "-7"},
+        {"123456789012345", "123456789012345"},    // the most integer digits taken
+        {"1234567890123456", "1234567890123456"},  // one more: read the general way
+        {"12345678901234567890", "12345678901234567890"},
+        {"-0.0", "-0"},
+        {"3.141592653589793", "3.1415926535897931"},
+        {"123.4567890123456789", "123.45678901234568"},  // 19 significant digits
+        {"12345678.12345678901", "12345678.123456789"},
+        {"123456789.5", "123456789.5"},
+        {"0.0000000000000001", "9.9999999999999998e-17"},
+        {"0.00000000000000012", "1.2e-16"},
+        // Exactly halfway between two doubles: ties go to even.
+        {"562949953421312.0625", "562949953421312"},
+        {"562949953421312.1875", "562949953421312.25"},
+        {"1E5", "100000"},
+        {"01.5", "1.5"},
+        {"-00", "error 6"},
+        {"1.5.5", "error 6"},
+        {"1.5e", "error 6"},
+        {"[ -1.5 , 2.25 ]", "[-1.5,2.25]"},
+        {"[\n1,\n2\n]", "[1,2]"},
+        {"[1,2,3,4,5,6,7,8]", "[1,2,3,4,5,6,7,8]"},
+        {"[1,2,3,4,5,6,7,8,9]", "[1,2,3,4,5,6,7,8,9]"},
+        {"[ ]", "[]"},
+        {"[[],[1],[[2,3]]]", "[[],[1],[[2,3]]]"},
+        {"[1,,2]", "error 8"},
+        {"[1 23]", "error 2"},
+        {"[1,2x]", "error 8"},
+        {"[1,2]]", "error 9"},
+        {"[1,[2,3]]]", "error 9"},
+        {"[01,2]", "[1,2]"},
+        {"[1/**/,2]", "[1,2]"},
+        {"[1\v,2]", "[1,2]"},
+        {"[1e5,2]", "[100000,2]"},
+        {"[1.]", "error 6"},
+    };
+    const std::string padding(40, ' ');
+    for (const auto& c : cases) {
+        EXPECT_EQ(Verdict(c.input), c.expected) << "input: " << c.input;
+        EXPECT_EQ(Verdict(c.input + padding), c.expected) << "input: " << c.input;
+    }
+    // Random arrays of literals about the limits of that reading.
+    std::mt19937 random(20261207);
+    const auto digits = [&random](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    };
+    for (int i = 0; i < 300; ++i) {
+        std::string text = "[";
+        for (unsigned n = random() % 10; n != 0; --n) {
+            text += (random() % 2 != 0 ? "-" : "") + std::to_string(1 + random() % 9) +
+                    digits(static_cast<int>(random() % 10));
+            if (random() % 4 != 0) {
+                text += "." + digits(1 + static_cast<int>(random() % 18));
+            }
+            text += n == 1 ? "" : ",";
+        }
+        text += "]";
+        EXPECT_EQ(Verdict(text + padding), Verdict(text));
     }
 }
 

@@ -81,6 +81,18 @@ public:
         }
     }
 
+    // Narrow text in memory, on a BeginArray event: an array that holds
+    // nothing but 1 to Run::kCapacity short number literals (ScanShort's)
+    // is read whole into `run`, and the machine then stands on its EndArray
+    // event, as if each of its events had been handed out. Any other array
+    // is left unread: false, and the machine goes on as before. Coordinate
+    // pairs and index pairs are read without a round through the grammar for
+    // each of their tokens.
+    template <class Run>
+    bool TakeNumberArray(Run& run) {
+        return JsonTokenizer<C, Parser>::TakeNumberArray(m_parser, m_token, run) && Close();
+    }
+
     // The source the tokens are read from.
     const Parser& Source() const { return m_parser; }
     // Containers open after the current event.

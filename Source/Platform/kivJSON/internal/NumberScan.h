@@ -120,6 +120,11 @@ inline uint64_t EightDigitsValue(uint64_t word) {
     return (word & 0x0000FFFF0000FFFF) * 42949672960001 >> 32;
 }
 
+// The value of the first `count` characters of `word`, all ASCII digits.
+[[gnu::always_inline]] inline uint64_t DigitsValue(uint64_t word, int count) {
+    return count == 0 ? 0 : EightDigitsValue(word << (8 * (8 - count)));
+}
+
 // Written once over the cursor it reads through: the tokenizer's source one
 // character at a time, or a pointer into text in memory (Cursor::kInMemory),
 // where the literal's text need not be copied for the general conversion.
@@ -187,7 +192,7 @@ struct JsonNumberScanner {
             if (count == 0) {
                 return;
             }
-            mantissa = mantissa * kPowers[count] + EightDigitsValue(word << (8 * (8 - count)));
+            mantissa = mantissa * kPowers[count] + DigitsValue(word, count);
             exponent -= count;
             cursor.pos += count;
             if (count != 8) {
@@ -207,8 +212,94 @@ struct JsonNumberScanner {
         p = cursor.Peek();
     }
 
+    // The common literal of narrow text in memory, read a word at a time with
+    // no character loop: up to 15 integer digits, then either nothing more or
+    // a point and up to 16 fraction digits, 19 significant digits in all, and
+    // no exponent. `c` was read just before cursor.pos, and at least 32
+    // characters follow it. Returns false, having changed nothing, for any
+    // other literal (and for every malformed one), which Scan then reads its
+    // general way; the two agree on every literal this one takes.
+    [[gnu::always_inline]] static bool ScanShort(Cursor cursor, CharValue c, Token& token) {
+        static constexpr uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
+                                               100000, 1000000, 10000000, 100000000};
+        const bool negative = c == '-';
+        const C* const digits = negative ? cursor.pos : cursor.pos - 1;
+        const uint64_t head = LoadWord(digits);
+        int count = LeadingDigits(head);
+        if (count == 0 || (*digits == '0' && count > 1)) {
+            return false;  // no digit, or leading zeros: the general way decides
+        }
+        uint64_t value = DigitsValue(head, count);
+        if (count == 8) {
+            const uint64_t next = LoadWord(digits + 8);
+            const int more = LeadingDigits(next);
+            if (more == 8) {
+                return false;
+            }
+            value = value * kPowers[more] + DigitsValue(next, more);
+            count += more;
+        }
+        const C* p = digits + count;
+        if (*p != '.') {
+            if (*p == 'e' || *p == 'E') {
+                return false;
+            }
+            token.kind = Token::Integer;
+            token.isNegative = negative;
+            if (negative) {
+                token.intValue = -static_cast<int64_t>(value);
+            } else {
+                token.uintValue = value;
+            }
+            cursor.pos = p;
+            return true;
+        }
+        const uint64_t first = LoadWord(p + 1);
+        const uint64_t second = LoadWord(p + 9);
+        const int countFirst = LeadingDigits(first);
+        const int countSecond = LeadingDigits(second);
+        const int fraction = countFirst == 8 ? 8 + countSecond : countFirst;
+        if (countFirst == 0 || (countFirst == 8 && countSecond == 8) || count + fraction > 19) {
+            return false;
+        }
+        uint64_t mantissa = value * kPowers[countFirst] + DigitsValue(first, countFirst);
+        if (countFirst == 8) {
+            mantissa = mantissa * kPowers[countSecond] + DigitsValue(second, countSecond);
+        }
+        p += 1 + fraction;
+        if (*p == '.' || *p == 'e' || *p == 'E') {
+            return false;
+        }
+        double result;
+        if (!DecimalToDouble(mantissa, -fraction, false, result)) {
+            result = ConvertInMemory(digits, p);
+        }
+        token.kind = Token::Double;
+        token.doubleValue = negative ? -result : result;
+        cursor.pos = p;
+        return true;
+    }
+
+    static uint64_t LoadWord(const C* p) {
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    }
+
     // After "-" or the first digit (c): an exact 64-bit integer or a double.
-    static bool Scan(Cursor cursor, CharValue c, bool strict, Token& token) {
+    // Inlined where the tokenizer reads a number: the short literal's way is
+    // taken there, and every other literal goes out of line.
+    [[gnu::always_inline]] static bool Scan(Cursor cursor, CharValue c, bool strict, Token& token) {
+        if constexpr (kNarrowInMemory) {
+            if (cursor.end - cursor.pos >= 32 && ScanShort(cursor, c, token)) {
+                return true;
+            }
+        }
+        return ScanGeneral(cursor, c, strict, token);
+    }
+
+    [[gnu::noinline]] static bool ScanGeneral(Cursor cursor, CharValue c, bool strict,
+                                              Token& token) {
         const bool negative = c == '-';
         if (negative) {
             c = cursor.Next();

@@ -313,6 +313,50 @@ struct JsonTokenizer {
         return false;
     }
 
+    // Narrow text in memory, just after a '[': reads an array that is empty
+    // or holds nothing but 1 to Run::kCapacity short number literals (see
+    // ScanShort), and its ']', into `run`, and closes it in the tokenizer's
+    // count. Any other array is left unread (false). `token` serves as scratch.
+    template <class Run>
+    static bool TakeNumberArray([[maybe_unused]] Parser& parser, [[maybe_unused]] Token& token,
+                                [[maybe_unused]] Run& run) {
+        if constexpr (kNarrowInMemory) {
+            using Scanner = JsonNumberScanner<C, MemoryCursor>;
+            const C* const end = parser.m_end;
+            const C* p = SkipJsonSpace(parser.m_pos, end);
+            size_t count = 0;
+            const bool empty = p != end && *p == ']';
+            while (!empty) {
+                // ScanShort reads 32 characters past the literal's first.
+                if (end - p <= 32 || count == Run::kCapacity || (*p != '-' && !IsParserDigit(*p))) {
+                    return false;
+                }
+                const C* next = p + 1;
+                if (!Scanner::ScanShort(MemoryCursor{next, end}, *p, token)) {
+                    return false;
+                }
+                auto& number = run.numbers[count++];
+                number.isDouble = token.kind == Token::Double;
+                number.isNegative = token.isNegative;
+                std::memcpy(&number.bits, &token.uintValue, sizeof number.bits);
+                p = SkipJsonSpace(next, end);
+                if (p != end && *p == ']') {
+                    break;
+                }
+                if (p == end || *p != ',') {
+                    return false;
+                }
+                p = SkipJsonSpace(p + 1, end);
+            }
+            run.count = count;
+            parser.m_pos = p + 1;
+            --static_cast<Base&>(parser).m_depth;
+            return true;
+        } else {
+            return false;
+        }
+    }
+
     // The offset of the token that starts with the character just read (one
     // past the end at the end); a stream source counts lines and columns too.
     static void MarkTokenStart(Parser& parser, bool atEnd) {

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -130,6 +131,40 @@ struct JsonTreeBuilder {
         }
     }
 
+    // The numbers of an array the machine read whole (TakeNumberArray): a
+    // coordinate pair or a few more, each as the token held it.
+    struct NumberRun {
+        static constexpr size_t kCapacity = 8;
+        struct Number {
+            bool isDouble;
+            bool isNegative;
+            uint64_t bits;  // the token's doubleValue, intValue or uintValue
+        };
+        Number numbers[kCapacity];
+        size_t count;
+    };
+
+    static UniquePtr<JsonValueTypeImpl> NumberArray(const NumberRun& run) {
+        UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
+        std::vector<JsonValue>& elements = JsonTreeAccess::Elements(*array);
+        elements.reserve(run.count);
+        for (size_t i = 0; i < run.count; ++i) {
+            const typename NumberRun::Number& number = run.numbers[i];
+            UniquePtr<JsonValueTypeImpl> value;
+            if (number.isDouble) {
+                double d;
+                std::memcpy(&d, &number.bits, sizeof d);
+                value = JsonMakeUnique<JsonNumberTypeImpl>(d);
+            } else if (number.isNegative) {
+                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(number.bits));
+            } else {
+                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<unsigned long>(number.bits));
+            }
+            elements.push_back(JsonValue(value));
+        }
+        return array;
+    }
+
     [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> Scalar(const Machine& machine,
                                                                       Token& token) {
         switch (machine.event) {
@@ -169,9 +204,15 @@ struct JsonTreeBuilder {
         for (;;) {
             UniquePtr<JsonValueTypeImpl> value;
             switch (machine.event) {
-                case JsonEvent::BeginArray:
-                    pending.firsts.push_back(pending.elements.size());
+                case JsonEvent::BeginArray: {
+                    NumberRun run;
+                    if (machine.TakeNumberArray(run)) {
+                        value = NumberArray(run);
+                    } else {
+                        pending.firsts.push_back(pending.elements.size());
+                    }
                     break;
+                }
                 case JsonEvent::BeginObject:
                     pending.firsts.push_back(pending.members.size());
                     break;
