@@ -144,22 +144,30 @@ struct JsonTreeBuilder {
         size_t count;
     };
 
+    // A number as the tokenizer read it: a double, or an integer held by
+    // value (negative) or uintValue; `bits` are that member's.
+    [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> Number(bool isDouble,
+                                                                      bool isNegative,
+                                                                      uint64_t bits) {
+        if (isDouble) {
+            double value;
+            std::memcpy(&value, &bits, sizeof value);
+            return JsonMakeUnique<JsonNumberTypeImpl>(value);
+        }
+        if (isNegative) {
+            return JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(bits));
+        }
+        return JsonMakeUnique<JsonNumberTypeImpl>(static_cast<unsigned long>(bits));
+    }
+
     static UniquePtr<JsonValueTypeImpl> NumberArray(const NumberRun& run) {
         UniquePtr<JsonValueTypeImpl> array = JsonMakeUnique<JsonArrayTypeImpl>();
         std::vector<JsonValue>& elements = JsonTreeAccess::Elements(*array);
         elements.reserve(run.count);
         for (size_t i = 0; i < run.count; ++i) {
             const typename NumberRun::Number& number = run.numbers[i];
-            UniquePtr<JsonValueTypeImpl> value;
-            if (number.isDouble) {
-                double d;
-                std::memcpy(&d, &number.bits, sizeof d);
-                value = JsonMakeUnique<JsonNumberTypeImpl>(d);
-            } else if (number.isNegative) {
-                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(number.bits));
-            } else {
-                value = JsonMakeUnique<JsonNumberTypeImpl>(static_cast<unsigned long>(number.bits));
-            }
+            UniquePtr<JsonValueTypeImpl> value =
+                Number(number.isDouble, number.isNegative, number.bits);
             elements.push_back(JsonValue(value));
         }
         return array;
@@ -175,15 +183,11 @@ struct JsonTreeBuilder {
                 } else {
                     return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
                 }
-            case JsonEvent::Number:
-                if (token.kind == Token::Double) {
-                    return JsonMakeUnique<JsonNumberTypeImpl>(token.doubleValue);
-                }
-                if (token.isNegative) {
-                    return JsonMakeUnique<JsonNumberTypeImpl>(static_cast<long>(token.intValue));
-                }
-                return JsonMakeUnique<JsonNumberTypeImpl>(
-                    static_cast<unsigned long>(token.uintValue));
+            case JsonEvent::Number: {
+                uint64_t bits;
+                std::memcpy(&bits, &token.uintValue, sizeof bits);
+                return Number(token.kind == Token::Double, token.isNegative, bits);
+            }
             case JsonEvent::Bool:
                 return JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
             default:
