@@ -337,7 +337,7 @@ struct JsonTokenizer {
                 }
                 auto& number = run.numbers[count++];
                 number.isDouble = token.kind == Token::Double;
-                number.isNegative = token.isNegative;
+                number.isNegative = !number.isDouble && token.isNegative;  // set for integers
                 std::memcpy(&number.bits, &token.uintValue, sizeof number.bits);
                 p = SkipJsonSpace(next, end);
                 if (p != end && *p == ']') {

@@ -186,7 +186,8 @@ struct JsonTreeBuilder {
             case JsonEvent::Number: {
                 uint64_t bits;
                 std::memcpy(&bits, &token.uintValue, sizeof bits);
-                return Number(token.kind == Token::Double, token.isNegative, bits);
+                const bool isDouble = token.kind == Token::Double;
+                return Number(isDouble, !isDouble && token.isNegative, bits);  // set for integers
             }
             case JsonEvent::Bool:
                 return JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
