@@ -120,6 +120,9 @@ inline uint64_t EightDigitsValue(uint64_t word) {
     return (word & 0x0000FFFF0000FFFF) * 42949672960001 >> 32;
 }
 
+// 10^0 to 10^8: what a mantissa is multiplied by to take up to eight more digits.
+constexpr uint64_t kDigitPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
 // The value of the first `count` characters of `word`, all ASCII digits.
 [[gnu::always_inline]] inline uint64_t DigitsValue(uint64_t word, int count) {
     return count == 0 ? 0 : EightDigitsValue(word << (8 * (8 - count)));
@@ -183,16 +186,13 @@ struct JsonNumberScanner {
     // 10^10, so that it stays below 10^18 before each digit, as the loop of
     // one digit at a time requires; that loop takes whatever is left.
     static void TakeFractionDigits(Cursor& cursor, uint64_t& mantissa, int64_t& exponent) {
-        static constexpr uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
-                                               100000, 1000000, 10000000, 100000000};
         while (cursor.end - cursor.pos >= 8 && mantissa < 10000000000) {
-            uint64_t word;
-            std::memcpy(&word, cursor.pos, sizeof word);
+            const uint64_t word = LoadWord(cursor.pos);
             const int count = LeadingDigits(word);
             if (count == 0) {
                 return;
             }
-            mantissa = mantissa * kPowers[count] + DigitsValue(word, count);
+            mantissa = mantissa * kDigitPowers[count] + DigitsValue(word, count);
             exponent -= count;
             cursor.pos += count;
             if (count != 8) {
@@ -212,16 +212,18 @@ struct JsonNumberScanner {
         p = cursor.Peek();
     }
 
+    // ScanShort reads this many characters past a literal's first, whatever
+    // the literal's length.
+    static constexpr std::ptrdiff_t kShortRoom = 32;
+
     // The common literal of narrow text in memory, read a word at a time with
     // no character loop: up to 15 integer digits, then either nothing more or
     // a point and up to 16 fraction digits, 19 significant digits in all, and
-    // no exponent. `c` was read just before cursor.pos, and at least 32
-    // characters follow it. Returns false, having changed nothing, for any
-    // other literal (and for every malformed one), which Scan then reads its
-    // general way; the two agree on every literal this one takes.
+    // no exponent. `c` was read just before cursor.pos, and at least
+    // kShortRoom characters follow it. Returns false, having changed nothing,
+    // for any other literal (and for every malformed one), which Scan then
+    // reads its general way; the two agree on every literal this one takes.
     [[gnu::always_inline]] static bool ScanShort(Cursor cursor, CharValue c, Token& token) {
-        static constexpr uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
-                                               100000, 1000000, 10000000, 100000000};
         const bool negative = c == '-';
         const C* const digits = negative ? cursor.pos : cursor.pos - 1;
         const uint64_t head = LoadWord(digits);
@@ -236,7 +238,7 @@ struct JsonNumberScanner {
             if (more == 8) {
                 return false;
             }
-            value = value * kPowers[more] + DigitsValue(next, more);
+            value = value * kDigitPowers[more] + DigitsValue(next, more);
             count += more;
         }
         const C* p = digits + count;
@@ -262,9 +264,9 @@ struct JsonNumberScanner {
         if (countFirst == 0 || (countFirst == 8 && countSecond == 8) || count + fraction > 19) {
             return false;
         }
-        uint64_t mantissa = value * kPowers[countFirst] + DigitsValue(first, countFirst);
+        uint64_t mantissa = value * kDigitPowers[countFirst] + DigitsValue(first, countFirst);
         if (countFirst == 8) {
-            mantissa = mantissa * kPowers[countSecond] + DigitsValue(second, countSecond);
+            mantissa = mantissa * kDigitPowers[countSecond] + DigitsValue(second, countSecond);
         }
         p += 1 + fraction;
         if (*p == '.' || *p == 'e' || *p == 'E') {
@@ -291,7 +293,7 @@ struct JsonNumberScanner {
     // taken there, and every other literal goes out of line.
     [[gnu::always_inline]] static bool Scan(Cursor cursor, CharValue c, bool strict, Token& token) {
         if constexpr (kNarrowInMemory) {
-            if (cursor.end - cursor.pos >= 32 && ScanShort(cursor, c, token)) {
+            if (cursor.end - cursor.pos >= kShortRoom && ScanShort(cursor, c, token)) {
                 return true;
             }
         }

@@ -327,8 +327,8 @@ struct JsonTokenizer {
             size_t count = 0;
             const bool empty = p != end && *p == ']';
             while (!empty) {
-                // ScanShort reads 32 characters past the literal's first.
-                if (end - p <= 32 || count == Run::kCapacity || (*p != '-' && !IsParserDigit(*p))) {
+                if (end - p <= Scanner::kShortRoom || count == Run::kCapacity ||
+                    (*p != '-' && !IsParserDigit(*p))) {
                     return false;
                 }
                 const C* next = p + 1;
