@@ -113,6 +113,37 @@ TEST(NumberText, EdgesHalfwayCasesAndARandomSample) {
     }
 }
 
+// The 17-digit writer's own path (no fallback) decides every double next to
+// a power of ten, where the decimal exponent steps up inside a binade, and
+// next to a power of two, where the binade changes: a wrong exponent there
+// would be hidden by the fallback's correct text, so the path is asked alone.
+TEST(NumberText, SeventeenDigitPathDecidesAtEveryExponentStep) {
+    const auto expectDecided = [](double near, int step) {
+        uint64_t bits;
+        std::memcpy(&bits, &near, sizeof bits);
+        for (int delta = -step; delta <= step; ++delta) {
+            double value;
+            const uint64_t neighbour = bits + static_cast<uint64_t>(delta);
+            std::memcpy(&value, &neighbour, sizeof value);
+            if (!std::isfinite(value)) {
+                continue;
+            }
+            char expected[40], got[40];
+            std::snprintf(expected, sizeof expected, "%.17g", value);
+            char* end = _Private::WriteDouble17Decided(value, got);
+            ASSERT_NE(end, nullptr) << expected;
+            *end = '\0';
+            ASSERT_STREQ(got, expected);
+        }
+    };
+    for (int exponent = -323; exponent <= 308; ++exponent) {
+        expectDecided(std::strtod(("1e" + std::to_string(exponent)).c_str(), nullptr), 3);
+    }
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {
+        expectDecided(std::ldexp(1.0, exponent), 1);
+    }
+}
+
 // Both ways of making seventeen digits give the number's decimal text and
 // the count without trailing zeros: every value of each 4-digit group (the
 // SSE2 lanes divide each group on its own), with the other digits at their

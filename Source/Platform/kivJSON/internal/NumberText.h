@@ -279,6 +279,33 @@ inline char* PlaceDigitText(const DigitText17& digits, int exponent10, bool fixe
     return end;
 }
 
+// For each binade [2^b, 2^(b+1)) that a finite double can lie in, b from
+// -1074 to 1023 at [b + kBinadeBias]: the smallest m in [2^63, 2^64) at which
+// m * 2^(b - 63) reaches 10^(floor(b * log10(2)) + 1), the next power of ten
+// (all ones when that power lies above the binade). Every m of a double has
+// its low eleven bits clear, so all ones is never reached. The power's
+// leading 128 bits are rounded down: m reaches it at its high word only when
+// the power is exact (its low word zero, 10^0..10^55), else one above.
+constexpr int kBinadeBias = 1074;
+struct BinadeThresholds {
+    uint64_t values[1023 + kBinadeBias + 1];
+};
+constexpr BinadeThresholds MakeReachThresholds() {
+    BinadeThresholds table{};
+    for (int binade = -kBinadeBias; binade <= 1023; ++binade) {
+        const int next = FloorLog10OfPow2(binade) + 1;
+        const PowerOfTen128& power = kPowersOfTen[next - kPowerOfTenMin];
+        const bool exact = power.low == 0 && next >= 0 && next <= 55;
+        uint64_t threshold = ~uint64_t{0};
+        if (FloorLog2OfPow10(next) == binade && (exact || power.high != ~uint64_t{0})) {
+            threshold = exact ? power.high : power.high + 1;
+        }
+        table.values[binade + kBinadeBias] = threshold;
+    }
+    return table;
+}
+inline constexpr BinadeThresholds kReachThresholds = MakeReachThresholds();
+
 // Writes the minus sign of a double with these bits, if it has one, and
 // returns where its digits go. Without a branch: in coordinates, signs mix
 // unpredictably.
@@ -320,14 +347,11 @@ inline char* PutSign(char* buffer, uint64_t bits) noexcept {
     }
 
     // The decimal exponent: floor(log10(value)), from the binary one, then one
-    // more when value reaches the next power of ten inside the same binade.
+    // more when m reaches its binade's threshold (the table is indexed by the
+    // binade alone, so its load starts as soon as the exponent bits are known).
     const int binade = e + 63;
-    int exponent10 = FloorLog10OfPow2(binade);
-    const int next = exponent10 + 1;
-    const PowerOfTen128& nextPower = kPowersOfTen[next - kPowerOfTenMin];
-    const bool reaches = (m > nextPower.high) | ((m == nextPower.high) & (nextPower.low == 0) &
-                                                 (next >= 0) & (next <= 55));
-    exponent10 += (FloorLog2OfPow10(next) == binade) & reaches;
+    int exponent10 =
+        FloorLog10OfPow2(binade) + (m >= kReachThresholds.values[binade + kBinadeBias] ? 1 : 0);
 
     // A = floor(m * T / 2^64) as high:low; the integer part n takes its top
     // bits (shift - 64 of high's bits lie below it, shift is 69..75). The
