@@ -47,6 +47,11 @@ const PositionCase kPositionCases[] = {
     // Arrays of numbers with text enough after them to be read in one go.
     {"[1.25, 2.5, 3 , 4,]                                 ", false, MalformedToken, 18, 18, 1, 19},
     {"[[1, 2]]]                                           ", false, MismatchedBraces, 8, 8, 1, 9},
+    // Objects with plain members before the fault, read in one go.
+    {"{\"a\":1,\n \"b\":\"\xC3\xA9\", \"c\":\"x\x01\"}                             ", false,
+     MalformedString, 23, 22, 2, 15},
+    {"{\"a\":\"x\",\"b\":2,}                                                  ", false,
+     MalformedObject, 15, 15, 1, 16},
 };
 
 template <class Input>

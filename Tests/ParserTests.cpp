@@ -1,5 +1,6 @@
 // The grammar and the Parse entry points, driven through all four sources.
 #include <kivJSON/JSONErrorCat.h>
+#include <kivJSON/JSONParseOptions.h>
 #include <kivJSON/JSONValue.h>
 
 #include <kivCore/Conversion.h>
@@ -216,6 +217,62 @@ TEST(Parser, ShortLiteralsAndNumberArraysReadInOneGo) {
         }
         text += "]";
         EXPECT_EQ(Verdict(text + padding), Verdict(text));
+    }
+}
+
+// Narrow text in memory reads an object's plain members (a key without
+// escapes, then a string without escapes, a short number, true, false or
+// null) in one loop, and leaves anything else to the token-at-a-time reading,
+// from the key of a member whose value is not plain. Each text, alone and
+// followed by spaces, must give the verdict the other sources give.
+TEST(Parser, PlainMembersReadInOneGo) {
+    const struct {
+        const char *input, *expected;
+    } cases[] = {
+        {R"({"a":1,"b":"x","c":true,"d":false,"e":null,"f":-2.5,"g":""})",
+         R"({"a":1,"b":"x","c":true,"d":false,"e":null,"f":-2.5,"g":""})"},
+        {"{ \"a\" : 1 ,\t\"b\" :\n[1,2] , \"c\" : {\"d\":\"e\"} , \"f\" : 3 }",
+         R"({"a":1,"b":[1,2],"c":{"d":"e"},"f":3})"},
+        {R"({"a\u0041":1,"b":2})", R"({"aA":1,"b":2})"},
+        {R"({"a":"x\ny","b":2})", R"({"a":"x\ny","b":2})"},
+        {R"({"a":1,"a":2,"":0})", R"({"a":1,"a":2,"":0})"},
+        {R"({"a":01,"b":1.5e3,"c":-0})", R"({"a":1,"b":1500,"c":0})"},
+        {R"([{"a":1},{"b":{"c":{"d":1}},"e":[]},{}])",
+         R"([{"a":1},{"b":{"c":{"d":1}},"e":[]},{}])"},
+        {R"({"a":1/**/,"b":2})", R"({"a":1,"b":2})"},
+        {"{\"a\":1\v,\"b\":2}", R"({"a":1,"b":2})"},
+        {R"({"a":tru})", "error 4"},
+        {R"({"a":nul,"b":1})", "error 4"},
+        {R"({"a":falsy})", "error 4"},
+        {R"({"a":truex})", "error 8"},
+        {R"({"a":-,"b":1})", "error 6"},
+        {R"({"a":1,"b":2,})", "error 5"},
+        {R"({"a":1 "b":2})", "error 5"},
+        {R"({"a":1,,"b":2})", "error 5"},
+        {R"({"a":1;"b":2})", "error 8"},
+        {R"({"a":})", "error 8"},
+        {R"({"a":"x})", "error 7"},
+        {"{\"a\":\"\x01\"}", "error 7"},
+    };
+    const std::string padding(40, ' ');
+    for (const auto& c : cases) {
+        EXPECT_EQ(Verdict(c.input), c.expected) << "input: " << c.input;
+        EXPECT_EQ(Verdict(c.input + padding), c.expected) << "input: " << c.input;
+    }
+    // Strict mode checks the UTF-8 of keys and values read in one go as a
+    // stream's reading does.
+    for (const std::string text :
+         {"{\"a\": 1, \"b\": \"\xC3(\", \"c\": 2}", "{\"a\": 1, \"\xC3\": 2}"}) {
+        for (const std::string& padded : {text, text + padding}) {
+            std::istringstream in(padded);
+            std::error_code ec, streamEc;
+            JsonParsePosition at, streamAt;
+            JsonParseText(padded, {true}, ec, at);
+            JsonParseText(in, {true}, streamEc, streamAt);
+            EXPECT_EQ(ec, JsonCode(MalformedString)) << padded;
+            EXPECT_EQ(streamEc, ec) << padded;
+            EXPECT_EQ(at.offset, streamAt.offset) << padded;
+        }
     }
 }
 

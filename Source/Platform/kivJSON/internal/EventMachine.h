@@ -8,6 +8,7 @@
 
 #include <kivJSON/JSONParser.h>
 #include <kivJSON/JSONReader.h>
+#include "MemberRun.h"
 #include "Tokenizer.h"
 
 #include <cstddef>
@@ -91,6 +92,26 @@ public:
     template <class Run>
     bool TakeNumberArray(Run& run) {
         return JsonTokenizer<C, Parser>::TakeNumberArray(m_parser, m_token, run) && Close();
+    }
+
+    // Inside an object, on its BeginObject event or on a member's last
+    // event: reads the plain members that follow (TakePlainMembers) into
+    // `members`. The machine then stands after the last value read, or on
+    // the Key event of a member whose value is not plain; when nothing was
+    // read, it stands where it stood.
+    template <class Members>
+    void TakePlainMembers(Members& members) {
+        switch (_Private::TakePlainMembers<JsonTokenizer<C, Parser>>(
+            m_parser, m_token, members, m_state == State::AfterBeginObject)) {
+            case MemberRunEnd::Nothing:
+                break;
+            case MemberRunEnd::AfterValue:
+                m_state = State::AfterValue;
+                break;
+            case MemberRunEnd::AfterKey:
+                Emit(JsonEvent::Key, State::AfterKey);
+                break;
+        }
     }
 
     // The source the tokens are read from.

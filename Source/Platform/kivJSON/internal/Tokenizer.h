@@ -425,6 +425,11 @@ struct JsonTokenizer {
         CharValue Peek() { return JsonTokenizer::Peek(parser); }
         CharValue Next() { return JsonTokenizer::Next(parser); }
     };
+    // Where text in memory is read from and where it ends, for the readers
+    // beside the tokenizer (MemberRun.h).
+    static const C*& Position(Parser& parser) { return parser.m_pos; }
+    static const C* End(const Parser& parser) { return parser.m_end; }
+
     struct MemoryCursor {
         static constexpr bool kInMemory = true;
         const C*& pos;

@@ -173,28 +173,51 @@ struct JsonTreeBuilder {
         return array;
     }
 
-    [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> Scalar(const Machine& machine,
-                                                                      Token& token) {
-        switch (machine.event) {
-            case JsonEvent::String:
-                if constexpr (sizeof(C) == 1) {
-                    return JsonTreeAccess::StringCopying(Tokens::TokenText(machine.Source(), token),
-                                                         token.hasEscapes);
-                } else {
-                    return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
-                }
-            case JsonEvent::Number: {
+    // The value of a number, true, false or null token.
+    [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> NotString(const Token& token) {
+        switch (token.kind) {
+            case Token::Double:
+            case Token::Integer: {
                 uint64_t bits;
                 std::memcpy(&bits, &token.uintValue, sizeof bits);
                 const bool isDouble = token.kind == Token::Double;
                 return Number(isDouble, !isDouble && token.isNegative, bits);  // set for integers
             }
-            case JsonEvent::Bool:
+            case Token::Bool:
                 return JsonMakeUnique<JsonBoolTypeImpl>(token.boolValue);
             default:
                 return ParserNull();
         }
     }
+
+    [[gnu::always_inline]] static UniquePtr<JsonValueTypeImpl> Scalar(const Machine& machine,
+                                                                      Token& token) {
+        if (machine.event != JsonEvent::String) {
+            return NotString(token);
+        }
+        if constexpr (sizeof(C) == 1) {
+            return JsonTreeAccess::StringCopying(Tokens::TokenText(machine.Source(), token),
+                                                 token.hasEscapes);
+        } else {
+            return JsonMakeUnique<JsonStringTypeImpl>(token.text, token.hasEscapes);
+        }
+    }
+
+    // The members the machine reads in one go (TakePlainMembers) go straight
+    // to `pending`, keys where the text holds them.
+    struct PlainMembers {
+        Pending& pending;
+        void Key(std::string_view key) {
+            pending.members.push_back(
+                {key.data(), 0, key.size(), JsonValue(UniquePtr<JsonValueTypeImpl>())});
+        }
+        void Member(std::string_view key, const Token& token, std::string_view text) {
+            UniquePtr<JsonValueTypeImpl> value = token.kind == Token::String
+                                                     ? JsonTreeAccess::StringCopying(text, false)
+                                                     : NotString(token);
+            pending.members.push_back({key.data(), 0, key.size(), JsonValue(value)});
+        }
+    };
 
     // The value whose first event the machine has just handed out; the machine
     // then stands on the value's last event. Null, with the token's error set,
@@ -205,6 +228,7 @@ struct JsonTreeBuilder {
             return Scalar(machine, token);
         }
         Pending pending;
+        PlainMembers plainMembers{pending};
         const size_t outer = machine.Depth() - 1;
         for (;;) {
             UniquePtr<JsonValueTypeImpl> value;
@@ -220,6 +244,7 @@ struct JsonTreeBuilder {
                 }
                 case JsonEvent::BeginObject:
                     pending.firsts.push_back(pending.members.size());
+                    machine.TakePlainMembers(plainMembers);
                     break;
                 case JsonEvent::Key:
                     pending.AddKey(machine, token);
@@ -242,6 +267,7 @@ struct JsonTreeBuilder {
                 }
                 if (machine.InObject()) {
                     JsonTreeAccess::Place(pending.members.back().value, value);
+                    machine.TakePlainMembers(plainMembers);
                 } else {
                     pending.elements.push_back(JsonValue(value));
                 }
