@@ -6,7 +6,6 @@
 // general path, which therefore gives every error, code and position.
 #pragma once
 
-#include "NumberScan.h"
 #include "SpaceScan.h"
 #include "StringScan.h"
 #include "Utf8.h"
@@ -34,7 +33,6 @@ MemberRunEnd TakePlainMembers([[maybe_unused]] Parser& parser,
                               [[maybe_unused]] Members& members, [[maybe_unused]] bool first) {
     if constexpr (Tokens::kTextInPlace) {
         using Token = typename Tokens::Token;
-        using Scanner = JsonNumberScanner<char, typename Tokens::MemoryCursor>;
         const char* const end = Tokens::End(parser);
         const char*& position = Tokens::Position(parser);
         const bool strict = Tokens::Strict(parser);
@@ -95,12 +93,7 @@ MemberRunEnd TakePlainMembers([[maybe_unused]] Parser& parser,
                         }
                         break;
                     default:
-                        if (end - p > Scanner::kShortRoom && (*p == '-' || IsParserDigit(*p))) {
-                            const char* digits = p + 1;
-                            if (Scanner::ScanShort({digits, end}, *p, token)) {
-                                next = digits;
-                            }
-                        }
+                        next = Tokens::TakeShortNumber(p, end, token);
                         break;
                 }
             }

@@ -321,18 +321,14 @@ struct JsonTokenizer {
     static bool TakeNumberArray([[maybe_unused]] Parser& parser, [[maybe_unused]] Token& token,
                                 [[maybe_unused]] Run& run) {
         if constexpr (kNarrowInMemory) {
-            using Scanner = JsonNumberScanner<C, MemoryCursor>;
             const C* const end = parser.m_end;
             const C* p = SkipJsonSpace(parser.m_pos, end);
             size_t count = 0;
             const bool empty = p != end && *p == ']';
             while (!empty) {
-                if (end - p <= Scanner::kShortRoom || count == Run::kCapacity ||
-                    (*p != '-' && !IsParserDigit(*p))) {
-                    return false;
-                }
-                const C* next = p + 1;
-                if (!Scanner::ScanShort(MemoryCursor{next, end}, *p, token)) {
+                const C* const next =
+                    count == Run::kCapacity ? nullptr : TakeShortNumber(p, end, token);
+                if (next == nullptr) {
                     return false;
                 }
                 auto& number = run.numbers[count++];
@@ -439,6 +435,18 @@ struct JsonTokenizer {
         }
         CharValue Next() { return pos == end ? kEof : std::char_traits<C>::to_int_type(*pos++); }
     };
+
+    // Narrow text in memory: a short number literal (ScanShort's) starting at
+    // `p`, with room enough after it, read into `token`; returns its end. Null,
+    // with nothing read, for anything else.
+    [[gnu::always_inline]] static const C* TakeShortNumber(const C* p, const C* end, Token& token) {
+        using Scanner = JsonNumberScanner<C, MemoryCursor>;
+        if (end - p <= Scanner::kShortRoom || (*p != '-' && !IsParserDigit(*p))) {
+            return nullptr;
+        }
+        const C* next = p + 1;
+        return Scanner::ScanShort(MemoryCursor{next, end}, *p, token) ? next : nullptr;
+    }
 
     static bool ParseInt64(Parser& parser, CharValue c, unsigned long& value) {
         SourceCursor cursor{parser};

@@ -67,12 +67,16 @@ struct JsonTreeBuilder {
         StackVector<size_t> firsts;
         std::string keys;  // the keys that are not in the text, back to back
 
+        // A member whose key stays where the text holds it; `value` is null
+        // until the member's value is complete.
+        void AddMember(std::string_view key, UniquePtr<JsonValueTypeImpl> value) {
+            members.push_back({key.data(), 0, key.size(), JsonValue(value)});
+        }
+
         void AddKey(const Machine& machine, Token& token) {
             if constexpr (Tokens::kTextInPlace) {
                 if (machine.Source().hasTextInPlace) {
-                    const std::string_view key = machine.Source().textInPlace;
-                    members.push_back(
-                        {key.data(), 0, key.size(), JsonValue(UniquePtr<JsonValueTypeImpl>())});
+                    AddMember(machine.Source().textInPlace, UniquePtr<JsonValueTypeImpl>());
                     return;
                 }
             }
@@ -207,15 +211,11 @@ struct JsonTreeBuilder {
     // to `pending`, keys where the text holds them.
     struct PlainMembers {
         Pending& pending;
-        void Key(std::string_view key) {
-            pending.members.push_back(
-                {key.data(), 0, key.size(), JsonValue(UniquePtr<JsonValueTypeImpl>())});
-        }
+        void Key(std::string_view key) { pending.AddMember(key, UniquePtr<JsonValueTypeImpl>()); }
         void Member(std::string_view key, const Token& token, std::string_view text) {
-            UniquePtr<JsonValueTypeImpl> value = token.kind == Token::String
-                                                     ? JsonTreeAccess::StringCopying(text, false)
-                                                     : NotString(token);
-            pending.members.push_back({key.data(), 0, key.size(), JsonValue(value)});
+            pending.AddMember(key, token.kind == Token::String
+                                       ? JsonTreeAccess::StringCopying(text, false)
+                                       : NotString(token));
         }
     };
 
