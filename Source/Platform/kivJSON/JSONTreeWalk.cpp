@@ -53,14 +53,29 @@ constexpr size_t kPrefetchNode = 6;
 constexpr size_t kPrefetchStorage = 4;
 constexpr size_t kPrefetchElements = 2;
 
-// The comparison and the teardown ask for the nodes ahead only: the deeper
-// prefetch made them slower (the comparison reads two trees at once; a tree
-// torn down just after its parse is still in cache).
+// The comparison and the teardown do not ask for the storage and elements
+// ahead: the deeper prefetch made them slower (the comparison reads two trees
+// at once; a tree torn down just after its parse is still in cache).
 constexpr size_t kPrefetchNodeOnly = 4;
 
 void PrefetchNodeAhead(const JsonValue* children, size_t i, size_t count) {
     if (i + kPrefetchNodeOnly < count) {
         __builtin_prefetch(JsonTreeAccess::Impl(children[i + kPrefetchNodeOnly]));
+    }
+}
+
+// The comparison asks for the line after the node as well. A parse and a copy
+// make a short array's elements right after its node in the pool (a pair and
+// its two numbers take 96 bytes), so that line holds the numbers the
+// comparison reads next without waiting for the elements' storage to arrive
+// (canada's equality about 4 % faster; the teardown and the copy gained nothing
+// measurable).
+void PrefetchNodeAndNextLineAhead(const JsonValue* children, size_t i, size_t count) {
+    if (i + kPrefetchNodeOnly < count) {
+        const char* node =
+            reinterpret_cast<const char*>(JsonTreeAccess::Impl(children[i + kPrefetchNodeOnly]));
+        __builtin_prefetch(node);
+        __builtin_prefetch(node + 64);
     }
 }
 
@@ -378,8 +393,8 @@ bool EqualThroughInterface(const JsonValue& a, const JsonValue& b) {
         const JsonValue* const bData = bs.data();
         for (size_t i = 0; i < count; ++i) {
             if (prefetch) {
-                PrefetchNodeAhead(aData, i, count);
-                PrefetchNodeAhead(bData, i, count);
+                PrefetchNodeAndNextLineAhead(aData, i, count);
+                PrefetchNodeAndNextLineAhead(bData, i, count);
             }
             if (!equalOne(aData[i], bData[i])) {
                 return false;
