@@ -10,7 +10,7 @@
 namespace kivbench {
 
 // Running totals kept by the replaced global allocation functions (defined in
-// SuiteBench.cpp). Single-threaded use only: the suite never runs threads.
+// BenchSupport.cpp). Single-threaded use only: the suite never runs threads.
 struct HeapCounters {
     size_t allocations = 0;  // calls to any operator new
     size_t bytes = 0;        // usable bytes of the blocks they returned
